@@ -1,0 +1,23 @@
+#include "player/command_line.h"
+
+#include "player/paths.h"
+
+namespace velmoria {
+
+std::wstring BuildCommandLine(std::wstring_view playerShortPath, std::wstring_view spcShortPath) {
+    return CommandArgument(playerShortPath) + L' ' + CommandArgument(spcShortPath) + L' ';
+}
+
+std::wstring SpcPlaySwitches(const SpcPlayOptions& options) {
+    std::wstring switches;
+    if (options.eightBit == 1) switches += L"-8 ";
+    if (options.stereo == 1) switches += L"-z ";
+    if (options.adsr == 1) switches += L"-x ";
+    if (options.buffering == 1) switches += L"-q ";
+    if (options.samplingIndex != kDefaultSamplingIndex) {
+        switches += L"-r " + std::to_wstring(options.samplingIndex) + L' ';
+    }
+    return switches;
+}
+
+}  // namespace velmoria

@@ -1,0 +1,93 @@
+#include "player/paths.h"
+
+#include <cwctype>
+
+namespace velmoria {
+namespace {
+
+wchar_t Upper(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
+    if (c < 0x80) return c;
+    return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+}
+
+// Classic two-pointer wildcard match with backtracking to the last "*": linear
+// in practice and never recursive, so hostile patterns cannot blow the stack.
+bool WildcardMatch(std::wstring_view name, std::wstring_view pattern) {
+    std::size_t n = 0, p = 0;
+    std::size_t starP = std::wstring_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || Upper(pattern[p]) == Upper(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::wstring_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+std::wstring UpperCase(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) c = Upper(c);
+    return out;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Upper(a[i]) != Upper(b[i])) return false;
+    }
+    return true;
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
+    return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
+    std::wstring path(folder);
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    path += name;
+    return path;
+}
+
+std::wstring_view StripNulls(std::wstring_view text) {
+    return text.substr(0, text.find(L'\0'));
+}
+
+std::wstring_view TrimTrailingSpaces(std::wstring_view text) {
+    const std::size_t last = text.find_last_not_of(L' ');
+    return last == std::wstring_view::npos ? std::wstring_view{} : text.substr(0, last + 1);
+}
+
+bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns) {
+    while (true) {
+        const std::size_t semicolon = patterns.find(L';');
+        const std::wstring_view one = patterns.substr(0, semicolon);
+        if (!one.empty() && WildcardMatch(name, one)) return true;
+        if (semicolon == std::wstring_view::npos) return false;
+        patterns.remove_prefix(semicolon + 1);
+    }
+}
+
+std::wstring CommandArgument(std::wstring_view text) {
+    if (text.find(L' ') == std::wstring_view::npos) return std::wstring(text);
+    std::wstring quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += L'"';
+    quoted += text;
+    quoted += L'"';
+    return quoted;
+}
+
+}  // namespace velmoria

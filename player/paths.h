@@ -1,0 +1,36 @@
+// Text and path helpers shared by every part of the program. Pure functions,
+// no Windows headers, so the same code runs in the native tests.
+// Comparisons that "ignore case" compare the upper-case forms of both sides.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmoria {
+
+std::wstring UpperCase(std::wstring_view text);
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+// True when text's last tail.size() characters equal tail, ignoring case;
+// a text shorter than tail is compared whole, so it never matches.
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
+
+// Joins a folder and a name with one backslash, unless the folder already
+// ends in one (a drive root such as C:\). Only the last character is looked at.
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
+
+// The part of text before its first NUL character.
+std::wstring_view StripNulls(std::wstring_view text);
+
+// Text without its trailing spaces; Windows drops them from file names anyway.
+std::wstring_view TrimTrailingSpaces(std::wstring_view text);
+
+// Matches a file name against a list of wildcard patterns separated by ";"
+// ("*.SPC", "SPCPLAY.EXE;WINSPC.EXE"), ignoring case. "*" stands for any run
+// of characters and "?" for exactly one; only the long name is looked at.
+bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns);
+
+// A command-line argument: the text itself, or in double quotes when it holds
+// a space and would otherwise split into two arguments.
+std::wstring CommandArgument(std::wstring_view text);
+
+}  // namespace velmoria

@@ -1,0 +1,99 @@
+// Starting and stopping the players. The decisions live here, apart from any
+// window: the main window and the operating system are reached through the two
+// small interfaces below, which the program implements over Win32 and the
+// native tests implement with fakes.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "player/command_line.h"
+
+namespace velmoria {
+
+using ProcessId = std::uint32_t;
+using WindowId = std::uintptr_t;  // an HWND's value; 0 is no window
+
+enum class ShowStyle : int {
+    NormalActivated = 1,      // SW_SHOWNORMAL
+    MinimizedNoActivate = 6,  // SW_SHOWMINNOACTIVE
+};
+
+enum class MessageIcon { None, Question, Stop };
+
+// A failure the play request reports as "Error!".
+class PlayerError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The main window as the play and stop requests see it.
+class PlayerView {
+public:
+    virtual ~PlayerView() = default;
+    virtual std::wstring Caption() const = 0;
+    virtual void SetCaption(std::wstring_view caption) = 0;
+    virtual std::wstring SelectedSpcFile() const = 0;  // empty when none is selected
+    virtual std::wstring SpcFolder() const = 0;
+    virtual SpcPlayOptions Options() const = 0;
+    virtual void ShowMessage(std::wstring_view text, MessageIcon icon) = 0;
+};
+
+// The operating system services the requests use.
+class PlayerSystem {
+public:
+    virtual ~PlayerSystem() = default;
+    virtual std::wstring ShortPathName(std::wstring_view path) = 0;
+    virtual WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process) = 0;
+    // Starts a process without waiting for it; throws PlayerError when it cannot.
+    virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) = 0;
+    virtual void HideWindow(WindowId window) = 0;
+    virtual void RestoreWindow(WindowId window) = 0;
+    virtual void PostClose(WindowId window) = 0;
+    // Asks for window to become the foreground window and waits at most
+    // timeoutMs for it; true once it is.
+    virtual bool BringToForeground(WindowId window, int timeoutMs) = 0;
+    virtual void SendKeyA() = 0;
+};
+
+inline constexpr std::wstring_view kIdleCaption = L"Velmoria";
+inline constexpr std::wstring_view kRunningSpcPlay = L"[Running SPCPlay]";
+inline constexpr std::wstring_view kRunningWinSpc = L"[Running WinSPC]";
+inline constexpr std::wstring_view kRunningZdSpc = L"[Running ZD-SPC]";
+
+inline constexpr std::wstring_view kSelectSpcMessage = L"Please select an SPC to play.";
+inline constexpr std::wstring_view kStopFirstMessage = L"Hit that little stop button\nbefore playing the next song!";
+inline constexpr std::wstring_view kErrorMessage = L"Error!";
+
+// How long a stop waits for SPCPlay's window to take the foreground before it
+// gives up rather than type into another program.
+inline constexpr int kForegroundWaitMs = 500;
+
+class PlayControl {
+public:
+    PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath);
+
+    // The play request: never throws; failures end in a message.
+    void cmdPlay_Click();
+    // The stop request as the user makes it: never throws.
+    void cmdStop_Click();
+
+    ProcessId spcPlayTaskId() const { return spcPlayTaskId_; }
+    const std::wstring& playerPath() const { return playerPath_; }
+
+private:
+    void Play();
+    void Stop();  // may throw; the launcher's caller reports it
+    void StopSpcPlay();
+    void KillZDSpc();
+    WindowId FindZdSpc();
+
+    PlayerView& view_;
+    PlayerSystem& system_;
+    std::wstring playerPath_;
+    ProcessId spcPlayTaskId_ = 0;
+};
+
+}  // namespace velmoria
