@@ -61,6 +61,14 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
     return path;
 }
 
+std::wstring ParentFolder(std::wstring_view filePath) {
+    const std::size_t slash = filePath.find_last_of(L'\\');
+    if (slash == std::wstring_view::npos) return {};
+    std::wstring folder(filePath.substr(0, slash));
+    if (!folder.empty() && folder.back() == L':') folder += L'\\';
+    return folder;
+}
+
 std::wstring_view StripNulls(std::wstring_view text) {
     return text.substr(0, text.find(L'\0'));
 }

@@ -18,6 +18,11 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
 // ends in one (a drive root such as C:\). Only the last character is looked at.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 
+// The folder part of a file's full path, the way the program names its own
+// folder: "C:\Players" for C:\Players\Velmoria.exe, but "C:\" (with its
+// backslash) for a file in a drive root.
+std::wstring ParentFolder(std::wstring_view filePath);
+
 // The part of text before its first NUL character.
 std::wstring_view StripNulls(std::wstring_view text);
 

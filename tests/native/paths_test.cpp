@@ -16,6 +16,13 @@ TEST(JoinPath, PutsExactlyOneBackslashBetween) {
     EXPECT_EQ(JoinPath(L"C:\\\\x", L"A.SPC"), L"C:\\\\x\\A.SPC");
 }
 
+TEST(ParentFolder, KeepsTheBackslashOfADriveRootOnly) {
+    EXPECT_EQ(ParentFolder(L"C:\\Players\\Velmoria.exe"), L"C:\\Players");
+    EXPECT_EQ(ParentFolder(L"C:\\Velmoria.exe"), L"C:\\");
+    EXPECT_EQ(ParentFolder(L"\\\\server\\share\\Velmoria.exe"), L"\\\\server\\share");
+    EXPECT_EQ(ParentFolder(L"Velmoria.exe"), L"");
+}
+
 TEST(StripNulls, CutsAtTheFirstNul) {
     using namespace std::literals;
     EXPECT_EQ(StripNulls(L"AB\0CD"sv), L"AB");

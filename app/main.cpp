@@ -1,0 +1,22 @@
+// Velmoria: a small front end that plays SPC music files through an external
+// player (SPCPlay, WinSPC or ZD-SPC). The main window is the program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/program.h"
+#include "app/win_text.h"
+#include "player/win_player_system.h"
+#include "ui/spc_main.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    velmoria::Win32PlayerSystem system;
+    velmoria::Program program(velmoria::ProgramFolder(), system);
+    velmoria::SpcMain main(program);
+    if (!main.Create()) return 1;
+    if (!main.Form_Load()) return 1;
+    main.Show();
+    return main.Run();
+}

@@ -1,0 +1,45 @@
+// frmSPCPlay, "Locate SPC Player": the user points the program at one of the
+// three players, and Save writes that choice to the settings file. The choice
+// takes effect at the next start; the running program keeps its player.
+#pragma once
+
+#include <windows.h>
+
+#include "app/program.h"
+#include "ui/browse_lists.h"
+#include "ui/dialog_window.h"
+
+namespace velmoria {
+
+inline constexpr std::wstring_view kPlayerFilePatterns = L"SPCPLAY.EXE;WINSPC.EXE;ZDSPC.EXE";
+
+class PlayerDialog final : public DialogWindow {
+public:
+    // mainWindow owns the restart message when it is visible.
+    PlayerDialog(Program& program, HWND mainWindow);
+
+    // Creates the dialog afresh at the working folder and shows it modally;
+    // returns when it has closed (and, after a Save, the restart message too).
+    void Show();
+
+    void exeDrive_Change();
+    void exeDir_Change();
+    void cmdSave_Click();
+
+    const FileList& exeFile() const { return exeFile_; }
+    const FolderList& exeDir() const { return exeDir_; }
+
+private:
+    void OnCreate() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLayout() override;
+
+    Program& program_;
+    HWND mainWindow_;
+    DriveList exeDrive_;
+    FolderList exeDir_;
+    FileList exeFile_;
+    bool saved_ = false;
+};
+
+}  // namespace velmoria

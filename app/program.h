@@ -1,0 +1,33 @@
+// What the whole program shares for its lifetime: the settings file in the
+// program's folder, the settings held in memory, and the operating system as
+// the players are reached through it. wWinMain creates the one instance; the
+// windows reach it through the reference they are given, and tests build
+// their own over a folder of their choosing.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "player/play_control.h"
+
+namespace velmoria {
+
+struct Program {
+    Program(std::wstring programFolder, PlayerSystem& playerSystem)
+        : store(std::move(programFolder)), system(playerSystem) {}
+
+    SettingsStore store;
+    ProgramSettings settings;
+    PlayerSystem& system;
+};
+
+// The program's messages that are not about playing.
+inline constexpr std::wstring_view kFirstRunMessage =
+    L"This is your first time running this program!\nTake the time to locate an SPCPlayer.";
+inline constexpr std::wstring_view kDeleteSettingsMessage = L"Error! Please delete Velmoria.ini and re-run!";
+inline constexpr std::wstring_view kLocatePlayerMessage = L"Please locate an SPCPlayer!";
+inline constexpr std::wstring_view kRestartMessage = L"Please restart this program for changes to take effect!";
+
+}  // namespace velmoria

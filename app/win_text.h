@@ -1,0 +1,26 @@
+// Conversions between the program's wide text and what Windows hands back:
+// ANSI bytes, system error codes, the program's own file name.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace velmoria {
+
+// Text in the system's ANSI code page. lossless is false when a character has
+// no exact form there (Windows would put a "?" or a look-alike in its place).
+std::string ToAnsi(std::wstring_view text, bool* lossless = nullptr);
+std::wstring FromAnsi(std::string_view bytes);
+
+// The system's own sentence for an error code, without the trailing line end.
+std::wstring SystemErrorText(DWORD error);
+
+// The full path of the running executable, however long.
+std::wstring ModuleFilePath(HMODULE module = nullptr);
+
+// The program's folder: the folder of the running executable, not the working folder.
+std::wstring ProgramFolder();
+
+}  // namespace velmoria

@@ -1,0 +1,64 @@
+# The Windows program, its stand-in players and the tests that run under Wine
+# (or on Windows itself). Included from the top-level CMakeLists.txt when the
+# target is Windows, whether cross-compiled with mingw-w64 or built with MSVC.
+
+enable_language(RC)
+
+set(VELMORIA_WIN_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+set(VELMORIA_WIN_LIBRARIES comctl32 uxtheme msimg32 gdi32 user32 shell32)
+set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
+set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/ui/resource.h
+    ${CMAKE_SOURCE_DIR}/ui/velmoria.manifest
+    ${CMAKE_SOURCE_DIR}/ui/art/velmoria.ico
+    ${CMAKE_SOURCE_DIR}/ui/art/pip.bmp
+    ${CMAKE_SOURCE_DIR}/ui/art/about.bmp)
+
+target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
+
+add_library(velmoria_win STATIC
+    app/player_dialog.cpp
+    app/settings_file.cpp
+    app/startup.cpp
+    app/win_text.cpp
+    player/win_player_system.cpp
+    player/win_routines.cpp
+    ui/about.cpp
+    ui/browse_lists.cpp
+    ui/dialog_window.cpp
+    ui/message_box.cpp
+    ui/spc_main.cpp
+)
+target_link_libraries(velmoria_win PUBLIC velmoria_core ${VELMORIA_WIN_LIBRARIES})
+
+if(MSVC)
+    # The manifest comes from the resource script.
+    set(VELMORIA_EXE_LINK_OPTIONS /MANIFEST:NO)
+else()
+    set(VELMORIA_EXE_LINK_OPTIONS -municode)
+endif()
+
+add_executable(Velmoria WIN32 app/main.cpp ${VELMORIA_RESOURCES})
+target_link_libraries(Velmoria PRIVATE velmoria_win)
+target_link_options(Velmoria PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+
+# The exe must run alone, beside nothing but system DLLs.
+if(CMAKE_OBJDUMP AND NOT MSVC)
+    add_custom_command(TARGET Velmoria POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DEXE=$<TARGET_FILE:Velmoria>
+                -P ${CMAKE_SOURCE_DIR}/cmake/CheckImports.cmake
+        VERBATIM)
+endif()
+
+if(VELMORIA_TESTS)
+    add_library(velmoria_test_support STATIC tests/support/win_test_support.cpp)
+    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock)
+
+    # Tests of windows need the program's resources (menus, pictures, manifest).
+    add_executable(wine_tests
+        tests/wine/main_window_test.cpp
+        ${VELMORIA_RESOURCES}
+    )
+    target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)
+    gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+endif()

@@ -1,0 +1,20 @@
+// The operating system as the play and stop requests use it, over Win32.
+#pragma once
+
+#include "player/play_control.h"
+
+namespace velmoria {
+
+class Win32PlayerSystem : public PlayerSystem {
+public:
+    std::wstring ShortPathName(std::wstring_view path) override;
+    WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process) override;
+    ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override;
+    void HideWindow(WindowId window) override;
+    void RestoreWindow(WindowId window) override;
+    void PostClose(WindowId window) override;
+    bool BringToForeground(WindowId window, int timeoutMs) override;
+    void SendKeyA() override;
+};
+
+}  // namespace velmoria

@@ -1,0 +1,68 @@
+#include "player/win_routines.h"
+
+#include <vector>
+
+#include "app/win_handles.h"
+#include "player/paths.h"
+
+namespace velmoria {
+namespace {
+
+// Attributes that keep a file from counting as an ordinary file.
+constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_DEVICE;
+
+// The buffer the short form is first asked into; a longer one is fetched again.
+constexpr DWORD kShortPathBuffer = 300;
+
+}  // namespace
+
+bool FileExists(std::wstring_view path) {
+    const std::wstring pattern(path);
+    WIN32_FIND_DATAW entry;
+    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+            error == ERROR_INVALID_NAME) {
+            return false;
+        }
+        throw FileSearchError(error);
+    }
+    do {
+        if ((entry.dwFileAttributes & kNotOrdinary) == 0) return true;
+    } while (::FindNextFileW(find.get(), &entry));
+    return false;
+}
+
+std::wstring ShortPathName(std::wstring_view path) {
+    const std::wstring longPath(TrimTrailingSpaces(path));
+    if (longPath.empty()) return {};
+    std::vector<wchar_t> buffer(kShortPathBuffer, L'\0');
+    // A short form longer than the buffer makes the call return the size it
+    // needs; the path may change meanwhile, hence the loop.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = ::GetShortPathNameW(longPath.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::wstring(StripNulls(std::wstring_view(buffer.data(), length)));
+        buffer.assign(length + 1, L'\0');
+    }
+    return {};
+}
+
+HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process) {
+    wchar_t title[kTitleCharsExamined + 1];
+    for (HWND window = ::FindWindowW(nullptr, nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        if (::GetParent(window)) continue;
+        const int length = ::GetWindowTextW(window, title, ARRAYSIZE(title));
+        if (length <= 0) continue;
+        if (!TitleMatches(std::wstring_view(title, static_cast<std::size_t>(length)), search, mode)) continue;
+        if (process == 0) return window;
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process) return window;
+    }
+    return nullptr;
+}
+
+}  // namespace velmoria

@@ -1,0 +1,93 @@
+# Shared by the project's commands (test.sh, run.sh, bench.sh); sourced, not run.
+# Installs what is missing from Debian's packages, builds the trees, and starts
+# the Xvfb display and Wine prefix a command needs. Everything started here is
+# stopped by stop_services, which touches only what this script started.
+
+VELMORIA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${VELMORIA_BUILD_ROOT:-$VELMORIA_ROOT/build}
+JOBS=${VELMORIA_JOBS:-2}
+
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# Quiet Wine, but keep missing-DLL errors; no Mono, Gecko or menu entries.
+export WINEDEBUG=-all,err+module
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages among "$@" that are not installed yet.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "== Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix)
+WINE_PACKAGES=(wine wine64 fonts-wine xvfb)
+
+# The Windows tree, cross-compiled with mingw-w64.
+build_windows() {
+    local type=${1:-Release}
+    cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/windows" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$VELMORIA_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE="$type" >/dev/null
+    cmake --build "$BUILD_ROOT/windows" -j "$JOBS"
+}
+
+XVFB_PID=
+SERVICES_DIR=
+OWN_PREFIX=
+
+# Starts a private Xvfb display; it picks a free display number itself.
+start_xvfb() {
+    SERVICES_DIR=${SERVICES_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/velmoria.XXXXXX")}
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$SERVICES_DIR/display" 2>/dev/null &
+    XVFB_PID=$!
+    local tries=0
+    while [ ! -s "$SERVICES_DIR/display" ]; do
+        tries=$((tries + 1))
+        if [ $tries -gt 100 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+            echo "Xvfb did not start" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$SERVICES_DIR/display")"
+}
+
+# Makes (or reuses) a Wine prefix, ready for Velmoria: Wine's own fonts in
+# its Fonts folder, where this Wine build looks for them, and no window
+# manager emulation, so that windows are destroyed at once.
+prepare_prefix() {
+    export WINEPREFIX=$1
+    OWN_PREFIX=$1
+    if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+        mkdir -p "$WINEPREFIX"
+        # wineboot's exit status is unreliable; the prefix's folders tell.
+        wineboot --init >/dev/null 2>&1 || true
+        if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+            echo "Wine could not create the prefix $WINEPREFIX" >&2
+            return 1
+        fi
+    fi
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+stop_services() {
+    if [ -n "$OWN_PREFIX" ]; then
+        WINEPREFIX=$OWN_PREFIX wineserver -k 2>/dev/null || true
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    if [ -n "$SERVICES_DIR" ]; then rm -rf "$SERVICES_DIR"; fi
+}

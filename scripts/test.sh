@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the window-free logic natively under
+# AddressSanitizer and UBSan, a bounded run of the settings fuzzer, then the
+# Windows program and its tests under Wine on a private Xvfb display, in a
+# fresh Wine prefix. Ends with CTest's summary line of the Wine tests.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" clang libclang-rt-14-dev
+
+PREFIX_DIR=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-prefix.XXXXXX")
+OWN_PREFIX=$PREFIX_DIR/wine
+trap 'stop_services; rm -rf "$PREFIX_DIR"' EXIT
+start_xvfb
+# The prefix is made in the background while the native tree builds.
+(prepare_prefix "$PREFIX_DIR/wine" >"$PREFIX_DIR/prefix.log" 2>&1) &
+prefix_job=$!
+
+echo "== Native tests (AddressSanitizer, UBSan)"
+cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORIA_SANITIZE=ON >/dev/null
+cmake --build "$BUILD_ROOT/native" -j "$JOBS"
+(cd "$BUILD_ROOT/native" &&
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure --timeout 120 -j "$JOBS")
+
+echo "== Settings fuzzer (bounded run)"
+cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
+cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS"
+corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
+"$BUILD_ROOT/fuzz/settings_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len=4096 "$corpus" \
+    "$VELMORIA_ROOT/tests/fuzz/seeds" 2>&1 | tail -n 2
+rm -rf "$corpus"
+
+echo "== Windows build"
+build_windows Release
+
+if ! wait "$prefix_job"; then
+    cat "$PREFIX_DIR/prefix.log" >&2
+    exit 1
+fi
+export WINEPREFIX=$PREFIX_DIR/wine
+# A spare drive V: whose root is a folder of the tests' own, for what only a
+# drive root shows (paths like V:\Velmoria.ini).
+mkdir -p "$WINEPREFIX/drive_c/velmoria-v"
+ln -sfn "$WINEPREFIX/drive_c/velmoria-v" "$WINEPREFIX/dosdevices/v:"
+
+echo "== Windows tests under Wine"
+cd "$BUILD_ROOT/windows"
+ctest --output-on-failure --timeout 120

@@ -1,0 +1,310 @@
+#include "tests/support/win_test_support.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "app/win_handles.h"
+#include "player/paths.h"
+#include "ui/dialog_window.h"
+
+namespace velmoria::test {
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x0440;
+
+void SendInputs(std::initializer_list<INPUT> inputs) {
+    std::vector<INPUT> list(inputs);
+    ::SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+}
+
+INPUT MouseInput(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+TempFolder::TempFolder(std::wstring_view name) : TempFolder(L"C:\\velmoria-tests", name) {}
+
+TempFolder::TempFolder(std::wstring_view parent, std::wstring_view name) {
+    static std::atomic<int> counter{0};
+    MakeFolder(std::wstring(parent));
+    path_ = JoinPath(parent, std::wstring(name) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(++counter));
+    RemoveTree(path_);
+    MakeFolder(path_);
+}
+
+std::wstring SpareDriveRoot() {
+    const DWORD attributes = ::GetFileAttributesW(L"V:\\");
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? L"V:\\" : L"";
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::wstring TempFolder::operator/(std::wstring_view name) const { return JoinPath(path_, name); }
+
+void RemoveTree(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        WIN32_FIND_DATAW entry;
+        UniqueFind find(::FindFirstFileW(JoinPath(path, L"*").c_str(), &entry));
+        if (find) {
+            do {
+                const std::wstring_view name(entry.cFileName);
+                if (name != L"." && name != L"..") RemoveTree(JoinPath(path, name));
+            } while (::FindNextFileW(find.get(), &entry));
+        }
+        find.reset();
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::RemoveDirectoryW(path.c_str());
+    } else {
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+    }
+}
+
+void WriteBytes(const std::wstring& path, std::string_view bytes) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    DWORD written = 0;
+    if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!file) return "<missing>";
+    std::string bytes(1 << 20, '\0');
+    DWORD read = 0;
+    ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
+
+std::string SpcFileBytes(std::string_view song, std::string_view game) {
+    std::string bytes(0x10200, '\0');
+    const std::string_view signature = "SNES-SPC700 Sound File Data v0.30";
+    std::memcpy(bytes.data(), signature.data(), signature.size());
+    bytes[0x21] = 26;
+    bytes[0x22] = 26;
+    bytes[0x23] = 26;  // the file has an ID666 tag
+    bytes[0x24] = 30;
+    std::memcpy(bytes.data() + 0x2E, song.data(), std::min<std::size_t>(song.size(), 32));
+    std::memcpy(bytes.data() + 0x4E, game.data(), std::min<std::size_t>(game.size(), 32));
+    return bytes;
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout, HWND acceleratorWindow,
+               HACCEL accelerators) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;  // the window under test has gone; keep going
+            if (!PreTranslate(message, acceleratorWindow, accelerators)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(std::chrono::milliseconds duration) {
+    const auto until = std::chrono::steady_clock::now() + duration;
+    PumpUntil([until] { return std::chrono::steady_clock::now() >= until; }, duration + std::chrono::seconds(1));
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+POINT CentreOf(HWND window) {
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag) {
+    ::SetCursorPos(screen.x, screen.y);
+    SendInputs({MouseInput(downFlag), MouseInput(upFlag)});
+}
+
+void ClickWindow(HWND window, DWORD downFlag, DWORD upFlag) { ClickAt(CentreOf(window), downFlag, upFlag); }
+
+void DoubleClickAt(POINT screen) {
+    ::SetCursorPos(screen.x, screen.y);
+    SendInputs({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP), MouseInput(MOUSEEVENTF_LEFTDOWN),
+                MouseInput(MOUSEEVENTF_LEFTUP)});
+}
+
+void KeyDown(WORD virtualKey) { SendInputs({KeyInput(virtualKey, false)}); }
+void KeyUp(WORD virtualKey) { SendInputs({KeyInput(virtualKey, true)}); }
+
+void PressKey(WORD virtualKey, bool ctrl, bool shift) {
+    if (ctrl) KeyDown(VK_CONTROL);
+    if (shift) KeyDown(VK_SHIFT);
+    SendInputs({KeyInput(virtualKey, false), KeyInput(virtualKey, true)});
+    if (shift) KeyUp(VK_SHIFT);
+    if (ctrl) KeyUp(VK_CONTROL);
+}
+
+RECT ChildRect(HWND child) {
+    RECT rect;
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = L"";
+    ::GetWindowTextW(window, text, ARRAYSIZE(text));
+    return text;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[256] = L"";
+    ::GetClassNameW(window, name, ARRAYSIZE(name));
+    return name;
+}
+
+HWND FindMessageBox(DWORD process) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{process, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !::IsWindowVisible(window) || ClassName(window) != L"#32770") return TRUE;
+            const HWND text = ::GetDlgItem(window, kMessageBoxTextId);
+            if (!text || ClassName(text) != L"Static") return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+CaughtBox ReadMessageBox(HWND box) {
+    CaughtBox caught;
+    caught.title = WindowText(box);
+    caught.text = WindowText(::GetDlgItem(box, kMessageBoxTextId));
+    caught.owner = ::GetWindow(box, GW_OWNER);
+    ::GetWindowThreadProcessId(box, &caught.process);
+    const HWND icon = ::GetDlgItem(box, kMessageBoxIconId);
+    if (icon && ::IsWindowVisible(icon)) {
+        const auto shown = reinterpret_cast<HICON>(::SendMessageW(icon, STM_GETICON, 0, 0));
+        if (!shown) {
+            caught.icon = CaughtBox::Icon::None;
+        } else if (shown == ::LoadIconW(nullptr, IDI_QUESTION)) {
+            caught.icon = CaughtBox::Icon::Question;
+        } else if (shown == ::LoadIconW(nullptr, IDI_HAND)) {
+            caught.icon = CaughtBox::Icon::Stop;
+        } else {
+            caught.icon = CaughtBox::Icon::Other;
+        }
+    }
+    return caught;
+}
+
+MessageBoxCatcher::MessageBoxCatcher(DWORD process) : process_(process), thread_([this] { Watch(); }) {}
+
+MessageBoxCatcher::~MessageBoxCatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+void MessageBoxCatcher::Watch() {
+    HWND held = nullptr;  // recorded while answering was off, not yet answered
+    while (!stop_) {
+        if (const HWND box = FindMessageBox(process_)) {
+            if (box != held) {
+                std::lock_guard lock(mutex_);
+                boxes_.push_back(ReadMessageBox(box));
+            }
+            held = box;
+            if (answering_) {
+                ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+                // Handles are reused: the next box may come under the same one.
+                WaitUntil([box] { return !::IsWindow(box) || !::IsWindowVisible(box); }, std::chrono::seconds(2));
+                held = nullptr;
+            }
+        }
+        ::Sleep(15);
+    }
+}
+
+std::vector<CaughtBox> MessageBoxCatcher::boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+std::vector<std::wstring> MessageBoxCatcher::texts() const {
+    std::vector<std::wstring> texts;
+    for (const CaughtBox& box : boxes()) texts.push_back(box.text);
+    return texts;
+}
+
+bool MessageBoxCatcher::WaitFor(std::size_t count, std::chrono::milliseconds timeout) const {
+    return WaitUntil([this, count] { return boxes().size() >= count; }, timeout);
+}
+
+HWND FindProcessWindow(DWORD process, std::wstring_view title, std::wstring_view className) {
+    struct Search {
+        DWORD process;
+        std::wstring_view title;
+        std::wstring_view className;
+        HWND found;
+    } search{process, title, className, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !::IsWindowVisible(window)) return TRUE;
+            if (!s->title.empty() && WindowText(window) != s->title) return TRUE;
+            if (!s->className.empty() && ClassName(window) != s->className) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Background::Background(std::function<void()> action) : thread_(std::move(action)) {}
+
+Background::~Background() { Join(); }
+
+void Background::Join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace velmoria::test

@@ -1,0 +1,153 @@
+#include "ui/about.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "ui/resource.h"
+
+namespace velmoria {
+namespace {
+
+constexpr DWORD kInfoWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+
+// frmAbout, in twips.
+constexpr int kAboutWidthTwips = 5430;
+constexpr int kAboutHeightTwips = 4305;
+constexpr TwipsRect kCmdClose{3840, 1560, 855, 375};
+constexpr TwipsRect kAboutLabel5{4200, 3660, 1275, 675};
+constexpr TwipsRect kAboutLabel4{3180, 840, 2175, 435};
+constexpr TwipsRect kAboutLabel3{3060, 2340, 2205, 690};
+constexpr TwipsRect kAboutLabel2{3120, 360, 2175, 435};
+constexpr TwipsRect kAboutLabel1{3120, 60, 2235, 255};
+constexpr SIZE kPicturePixels96{279, 287};
+constexpr COLORREF kPictureTransparent = RGB(255, 0, 255);
+
+// frmCredits, in twips.
+constexpr int kCreditsWidthTwips = 1470;
+constexpr int kCreditsHeightTwips = 2265;
+constexpr TwipsRect kCreditsLabel4{360, 1260, 735, 975};
+constexpr TwipsRect kCreditsLabel3{300, 720, 855, 375};
+constexpr TwipsRect kCreditsLabel2{420, 480, 690, 240};
+constexpr TwipsRect kCreditsLabel1{120, 0, 1245, 435};
+constexpr int kLineLeftTwips = 180;
+constexpr int kLineRightTwips = 1260;
+constexpr int kLineTopTwips = 1200;
+
+}  // namespace
+
+// ------------------------------------------------------------------ About
+
+void AboutWindow::Show(HWND mainWindow) {
+    if (!CreateDialogWindow(kInfoWindowStyle, WS_EX_CONTROLPARENT, L"About")) return;
+    CenterOn(mainWindow);
+    RunModal();
+}
+
+void AboutWindow::OnCreate() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    picture_.reset(static_cast<HBITMAP>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+
+    CreateControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_cmdClose, kCmdClose);
+    CreateLabel(L"Pictures \u00A9 2026 the Velmoria project", IDC_AboutLabel5, kAboutLabel5, LabelAlign::Centre);
+    CreateLabel(L"Web Site: www.example.org/velmoria", IDC_AboutLabel4, kAboutLabel4, LabelAlign::Centre);
+    CreateLabel(L"Pip!", IDC_AboutLabel3, kAboutLabel3, LabelAlign::LeftAutoSize);
+    CreateLabel(L"Email: velmoria@example.org", IDC_AboutLabel2, kAboutLabel2, LabelAlign::Centre);
+    CreateLabel(L"Velmoria v2.5", IDC_AboutLabel1, kAboutLabel1, LabelAlign::Centre);
+    SetClientSizeTwips(kAboutWidthTwips, kAboutHeightTwips);
+}
+
+void AboutWindow::OnLayout() {
+    nameFont_ = CreateFaceFont(L"MS Sans Serif", 30, dpi(), false);
+    creditFont_ = CreateFaceFont(L"Arial", 8.25, dpi(), false);
+    SetLabelFont(IDC_AboutLabel3, nameFont_.get());
+    SetLabelFont(IDC_AboutLabel5, creditFont_.get());
+}
+
+void AboutWindow::PaintBackground(HDC dc) const {
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    // Drawn once at the top-left, at its own size for the DPI, never stretched to fit.
+    const MemoryDc source(dc);
+    const SelectedObject picture(source.get(), picture_.get());
+    ::TransparentBlt(dc, 0, 0, ::MulDiv(kPicturePixels96.cx, dpi(), 96), ::MulDiv(kPicturePixels96.cy, dpi(), 96),
+                     source.get(), 0, 0, kPicturePixels96.cx, kPicturePixels96.cy, kPictureTransparent);
+}
+
+bool AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        // Esc (IDCANCEL) does nothing: there is no cancel button.
+        if (LOWORD(wParam) == IDC_cmdClose && HIWORD(wParam) == BN_CLICKED) cmdClose_Click();
+        return true;
+    case WM_CLOSE:
+        Close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void AboutWindow::cmdClose_Click() { Close(); }
+
+// ---------------------------------------------------------------- Credits
+
+void CreditsWindow::Show(HWND mainWindow) {
+    // A dialog frame: no icon of its own in the title bar.
+    if (!CreateDialogWindow(kInfoWindowStyle, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, L"Credits")) return;
+    CenterOn(mainWindow);
+    RunModal();
+}
+
+void CreditsWindow::OnCreate() {
+    CreateLabel(L"Graphics belong to their respective owners.", IDC_CreditsLabel4, kCreditsLabel4,
+                LabelAlign::Centre);
+    CreateLabel(L"Velmoria developers", IDC_CreditsLabel3, kCreditsLabel3, LabelAlign::Centre);
+    CreateLabel(L"Coding:", IDC_CreditsLabel2, kCreditsLabel2, LabelAlign::LeftAutoSize);
+    CreateLabel(L"Credits:", IDC_CreditsLabel1, kCreditsLabel1, LabelAlign::LeftAutoSize);
+    SetClientSizeTwips(kCreditsWidthTwips, kCreditsHeightTwips);
+}
+
+void CreditsWindow::OnLayout() {
+    headingFont_ = CreateFaceFont(L"MS Sans Serif", 17.25, dpi(), true);
+    subheadingFont_ = CreateFaceFont(L"MS Sans Serif", 9.75, dpi(), true);
+    SetLabelFont(IDC_CreditsLabel1, headingFont_.get());
+    SetLabelFont(IDC_CreditsLabel2, subheadingFont_.get());
+}
+
+bool CreditsWindow::HandleMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = ::BeginPaint(hwnd(), &paint);
+        // The rule between the names and the note, one pixel in the button-shadow colour.
+        const int y = Pixels(kLineTopTwips);
+        const RECT line{Pixels(kLineLeftTwips), y, Pixels(kLineRightTwips), y + 1};
+        ::FillRect(dc, &line, ::GetSysColorBrush(COLOR_BTNSHADOW));
+        ::EndPaint(hwnd(), &paint);
+        return true;
+    }
+    case WM_COMMAND:
+        return true;  // no buttons: Enter and Esc do nothing
+    case WM_CLOSE:
+        Close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace velmoria

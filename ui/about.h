@@ -1,0 +1,46 @@
+// The two information windows of the Help menu. Each is created afresh when
+// shown, centred on the main window, modal, and destroyed when it closes.
+#pragma once
+
+#include <windows.h>
+
+#include "app/win_handles.h"
+#include "ui/dialog_window.h"
+
+namespace velmoria {
+
+// frmAbout: the background picture of Pip, the program's name and version,
+// where to reach its makers, and a "Close" button.
+class AboutWindow final : public DialogWindow {
+public:
+    void Show(HWND mainWindow);
+    void cmdClose_Click();
+
+private:
+    void OnCreate() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLayout() override;
+    void PaintBackground(HDC dc) const;
+
+    UniqueBitmap picture_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    UniqueFont nameFont_;
+    UniqueFont creditFont_;
+};
+
+// frmCredits: who made the program. It has no button; only its close box closes it.
+class CreditsWindow final : public DialogWindow {
+public:
+    void Show(HWND mainWindow);
+
+private:
+    void OnCreate() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLayout() override;
+
+    UniqueFont headingFont_;
+    UniqueFont subheadingFont_;
+};
+
+}  // namespace velmoria

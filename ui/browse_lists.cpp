@@ -1,0 +1,442 @@
+#include "ui/browse_lists.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/win_handles.h"
+#include "player/paths.h"
+
+namespace velmoria {
+namespace {
+
+constexpr int kFolderGlyphPixels96 = 16;
+constexpr int kIndentPixels96 = 8;
+constexpr int kDriveListVisibleItems = 12;
+
+bool NameLess(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_LESS_THAN;
+}
+
+// The visible entries of a folder: either its subfolders, or its ordinary
+// files whose names match patterns. Hidden and system entries are left out.
+// False when the folder cannot be read; an empty folder is no failure.
+bool ListFolder(const std::wstring& folder, bool directories, std::wstring_view patterns,
+                std::vector<std::wstring>& names) {
+    const std::wstring query = JoinPath(folder, L"*");
+    WIN32_FIND_DATAW entry;
+    UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
+                                       directories ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        const DWORD attributes = entry.dwFileAttributes;
+        if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder != directories) continue;
+        const std::wstring_view name(entry.cFileName);
+        if (isFolder ? (name == L"." || name == L"..") : !MatchesFilePattern(name, patterns)) continue;
+        names.emplace_back(name);
+    } while (::FindNextFileW(find.get(), &entry));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) return false;
+    std::sort(names.begin(), names.end(), NameLess);
+    return true;
+}
+
+// Where the root of a full path ends: after "C:\" or after "\\server\share\".
+std::size_t RootLength(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return std::min<std::size_t>(3, path.size());
+    if (path.starts_with(L"\\\\")) {
+        std::size_t slash = path.find(L'\\', 2);
+        if (slash != std::wstring_view::npos) slash = path.find(L'\\', slash + 1);
+        return slash == std::wstring_view::npos ? path.size() : slash + 1;
+    }
+    return std::min<std::size_t>(1, path.size());
+}
+
+std::wstring DriveLabel(const std::wstring& drive) {
+    std::wstring label = drive;
+    label[0] = static_cast<wchar_t>(::towlower(label[0]));
+    const std::wstring root = drive + L"\\";
+    const UINT type = ::GetDriveTypeW(root.c_str());
+    // Removable and optical drives are not asked for their label: that would
+    // spin them up, or wait for a medium, every time the list is filled.
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK || type == DRIVE_REMOTE) {
+        wchar_t volume[MAX_PATH + 1] = L"";
+        if (::GetVolumeInformationW(root.c_str(), volume, ARRAYSIZE(volume), nullptr, nullptr, nullptr, nullptr, 0) &&
+            volume[0]) {
+            label += L" [";
+            label += volume;
+            label += L']';
+        }
+    }
+    return label;
+}
+
+void NotifyParent(HWND control, WORD code) {
+    ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                   reinterpret_cast<LPARAM>(control));
+}
+
+}  // namespace
+
+std::wstring NormalizeFolder(std::wstring_view path) {
+    const std::wstring input(path);
+    const DWORD size = ::GetFullPathNameW(input.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(input.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return {};
+    full.resize(length);
+    while (full.size() > RootLength(full) && full.back() == L'\\') full.pop_back();
+    return full;
+}
+
+std::wstring CurrentFolderOfDrive(std::wstring_view drive) {
+    if (drive.size() == 2 && drive[1] == L':') return NormalizeFolder(drive);
+    return std::wstring(drive);
+}
+
+void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback) {
+    if (!folders.SetPath(CurrentFolderOfDrive(drive))) folders.SetPath(fallback);
+}
+
+// ---------------------------------------------------------------- DriveList
+
+void DriveList::Attach(HWND combo, std::wstring_view folder) {
+    combo_ = combo;
+    const std::size_t root = RootLength(folder);
+    drive_ = std::wstring(folder.substr(0, folder.size() >= 2 && folder[1] == L':' ? 2 : root));
+    while (drive_.size() > 2 && drive_.back() == L'\\') drive_.pop_back();
+    if (drive_.size() == 2) drive_[0] = static_cast<wchar_t>(::towupper(drive_[0]));
+    Fill();
+}
+
+void DriveList::Fill() {
+    drives_.clear();
+    wchar_t roots[512];
+    const DWORD length = ::GetLogicalDriveStringsW(ARRAYSIZE(roots), roots);
+    if (length > 0 && length < ARRAYSIZE(roots)) {
+        for (const wchar_t* root = roots; *root; root += ::wcslen(root) + 1) {
+            drives_.emplace_back(root, 2);
+        }
+    }
+    // A working folder on a network share has no drive letter: its share
+    // stands in the list in a drive's place.
+    if (!drive_.empty() && std::none_of(drives_.begin(), drives_.end(),
+                                        [this](const std::wstring& d) { return EqualsNoCase(d, drive_); })) {
+        drives_.push_back(drive_);
+    }
+    ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    int current = -1;
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+        const std::wstring label = drives_[i].size() == 2 ? DriveLabel(drives_[i]) : drives_[i];
+        ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        if (EqualsNoCase(drives_[i], drive_)) current = static_cast<int>(i);
+    }
+    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    ::SendMessageW(combo_, CB_SETMINVISIBLE, kDriveListVisibleItems, 0);
+    ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(combo_, nullptr, TRUE);
+}
+
+void DriveList::OnNotify(WORD code) {
+    if (code == CBN_DROPDOWN) {
+        Fill();  // drives come and go; the list shows those there are now
+        return;
+    }
+    if (code != CBN_SELCHANGE) return;
+    const auto index = static_cast<int>(::SendMessageW(combo_, CB_GETCURSEL, 0, 0));
+    if (index < 0 || index >= static_cast<int>(drives_.size())) return;
+    if (EqualsNoCase(drives_[static_cast<std::size_t>(index)], drive_)) return;
+    drive_ = drives_[static_cast<std::size_t>(index)];
+    if (Change) Change();
+}
+
+// ------------------------------------------------------------ BrowseListBox
+
+BrowseListBox::~BrowseListBox() {
+    if (list_) ::RemoveWindowSubclass(list_, SubclassProc, 0);
+}
+
+void BrowseListBox::AttachList(HWND list) {
+    list_ = list;
+    ::SetWindowSubclass(list_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+int BrowseListBox::ListIndex() const {
+    const auto index = static_cast<int>(::SendMessageW(list_, LB_GETCURSEL, 0, 0));
+    return index >= 0 && index < Count() ? index : -1;
+}
+
+void BrowseListBox::SetListIndex(int index) { ::SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+std::wstring BrowseListBox::Entry(int index) const {
+    return index >= 0 && index < Count() ? names_[static_cast<std::size_t>(index)] : std::wstring();
+}
+
+void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected) {
+    names_ = std::move(names);
+    indents_ = std::move(indents);
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list_, LB_SETCOUNT, names_.size(), 0);
+    ::SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    ::SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, selected)), 0);
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void BrowseListBox::FitItemHeight(int dpi) {
+    dpi_ = dpi;
+    const WindowDc dc(list_);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+    const SelectedObject selected(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.get(), &metrics);
+    int height = metrics.tmHeight + ::MulDiv(2, dpi, 96);
+    if (glyphWidth_ > 0) {
+        glyphWidth_ = ::MulDiv(kFolderGlyphPixels96, dpi, 96);
+        height = std::max(height, glyphWidth_ + ::MulDiv(2, dpi, 96));
+    }
+    ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
+}
+
+void BrowseListBox::Draw(const DRAWITEMSTRUCT& item) const {
+    if (item.itemAction == ODA_FOCUS) {
+        if (!(item.itemState & ODS_NOFOCUSRECT)) ::DrawFocusRect(item.hDC, &item.rcItem);
+        return;
+    }
+    const int index = static_cast<int>(item.itemID);
+    if (index < 0 || index >= Count()) return;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool enabled = ::IsWindowEnabled(list_) != FALSE;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+
+    RECT text = item.rcItem;
+    text.left += ::MulDiv(2 + kIndentPixels96 * indents_[static_cast<std::size_t>(index)], dpi_, 96);
+    if (glyphWidth_ > 0) {
+        const RECT glyph{text.left, text.top, text.left + glyphWidth_, text.bottom};
+        DrawGlyph(item.hDC, glyph, index, selected);
+        text.left += glyphWidth_ + ::MulDiv(3, dpi_, 96);
+    }
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC,
+                   ::GetSysColor(!enabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::wstring& name = names_[static_cast<std::size_t>(index)];
+    ::DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        ::DrawFocusRect(item.hDC, &item.rcItem);
+    }
+}
+
+void BrowseListBox::JumpToLetter(wchar_t letter) {
+    const int count = Count();
+    const int start = ListIndex() + 1;
+    for (int step = 0; step < count; ++step) {
+        const int index = (start + step) % count;
+        const std::wstring& name = names_[static_cast<std::size_t>(index)];
+        if (!name.empty() && EqualsNoCase(std::wstring_view(&name[0], 1), std::wstring_view(&letter, 1))) {
+            SetListIndex(index);
+            NotifyParent(list_, LBN_SELCHANGE);
+            return;
+        }
+    }
+}
+
+bool BrowseListBox::HandleKey(UINT message, WPARAM wParam, LPARAM) {
+    // A data-less list box cannot search its entries itself: a typed letter
+    // moves to the next entry that begins with it, as list boxes do.
+    if (message == WM_CHAR && wParam >= L' ') {
+        JumpToLetter(static_cast<wchar_t>(wParam));
+        return true;
+    }
+    return false;
+}
+
+bool BrowseListBox::HandleMouse(UINT, WPARAM, LPARAM) { return false; }
+
+LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<BrowseListBox*>(data);
+    try {
+        switch (message) {
+        case WM_GETDLGCODE:
+            // Enter belongs to the list (it opens or plays), not to the dialog.
+            if (const auto* pending = reinterpret_cast<const MSG*>(lParam);
+                pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+                return ::DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTMESSAGE;
+            }
+            break;
+        case WM_KEYDOWN:
+        case WM_CHAR:
+            if (self->HandleKey(message, wParam, lParam)) return 0;
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+            self->HandleMouse(message, wParam, lParam);
+            return result;
+        }
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(hwnd, SubclassProc, 0);
+            self->list_ = nullptr;
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // Handlers report their own failures; nothing may unwind into Windows.
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// --------------------------------------------------------------- FolderList
+
+void FolderList::Attach(HWND list, std::wstring_view folder) {
+    AttachList(list);
+    glyphWidth_ = kFolderGlyphPixels96;
+    SetPath(folder);
+}
+
+bool FolderList::SetPath(std::wstring_view path) {
+    const std::wstring full = NormalizeFolder(path);
+    if (full.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    std::vector<std::wstring> subfolders;
+    if (!ListFolder(full, true, {}, subfolders)) return false;
+
+    // From the root down to the current folder, one entry per level, then
+    // the current folder's subfolders one level deeper.
+    std::vector<std::wstring> names;
+    std::vector<int> indents;
+    paths_.clear();
+    const std::size_t rootLength = RootLength(full);
+    names.push_back(full.substr(0, rootLength));
+    paths_.push_back(names.back());
+    indents.push_back(0);
+    for (std::size_t start = rootLength; start < full.size();) {
+        std::size_t end = full.find(L'\\', start);
+        if (end == std::wstring::npos) end = full.size();
+        names.push_back(full.substr(start, end - start));
+        paths_.push_back(full.substr(0, end));
+        indents.push_back(indents.back() + 1);
+        start = end + 1;
+    }
+    levels_ = static_cast<int>(names.size());
+    const int depth = indents.back() + 1;
+    for (std::wstring& name : subfolders) {
+        paths_.push_back(JoinPath(full, name));
+        names.push_back(std::move(name));
+        indents.push_back(depth);
+    }
+    SetEntries(std::move(names), std::move(indents), levels_ - 1);
+
+    const bool changed = !EqualsNoCase(full, path_);
+    path_ = full;
+    if (changed && Change) Change();
+    return true;
+}
+
+void FolderList::OpenSelected() {
+    const int index = ListIndex();
+    if (index < 0) return;
+    // A folder that has gone meanwhile cannot be opened; the list stays.
+    SetPath(std::wstring(paths_[static_cast<std::size_t>(index)]));
+}
+
+void FolderList::OnNotify(WORD code) {
+    if (code == LBN_DBLCLK) OpenSelected();
+}
+
+bool FolderList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        OpenSelected();
+        return true;
+    }
+    if (message == WM_CHAR && wParam == L'\r') return true;
+    return BrowseListBox::HandleKey(message, wParam, lParam);
+}
+
+void FolderList::DrawGlyph(HDC dc, const RECT& box, int index, bool) const {
+    // A small folder, open for the levels of the current path and closed for
+    // the subfolders, drawn to scale for the DPI.
+    const int unit = std::max(1, glyphWidth_ / 16);
+    const int width = glyphWidth_;
+    const int height = width * 3 / 4;
+    const int left = box.left;
+    const int top = box.top + ((box.bottom - box.top) - height) / 2;
+    const UniqueBrush back(::CreateSolidBrush(RGB(226, 180, 60)));
+    const UniqueBrush front(::CreateSolidBrush(RGB(250, 212, 96)));
+    const UniqueHandle<GdiObjectTraits<HPEN>> pen(::CreatePen(PS_SOLID, unit, RGB(150, 110, 30)));
+    const SelectedObject usePen(dc, pen.get());
+    {
+        const SelectedObject useBrush(dc, back.get());
+        const POINT tab[] = {{left, top + height},       {left, top},
+                             {left + width * 3 / 8, top}, {left + width / 2, top + height / 6},
+                             {left + width - unit, top + height / 6}, {left + width - unit, top + height}};
+        ::Polygon(dc, tab, ARRAYSIZE(tab));
+    }
+    const SelectedObject useBrush(dc, front.get());
+    if (index < levels_) {
+        const POINT open[] = {{left, top + height},
+                              {left + width / 5, top + height * 2 / 5},
+                              {left + width, top + height * 2 / 5},
+                              {left + width - width / 5, top + height}};
+        ::Polygon(dc, open, ARRAYSIZE(open));
+    } else {
+        ::Rectangle(dc, left, top + height / 3, left + width - unit + 1, top + height + 1);
+    }
+}
+
+// ----------------------------------------------------------------- FileList
+
+void FileList::Attach(HWND list, std::wstring_view patterns, std::wstring_view folder) {
+    AttachList(list);
+    patterns_ = patterns;
+    SetPath(folder);
+}
+
+bool FileList::SetPath(std::wstring_view folder) {
+    const std::wstring full = NormalizeFolder(folder);
+    if (full.empty()) return false;
+    std::vector<std::wstring> names;
+    if (!ListFolder(full, false, patterns_, names)) return false;
+    std::vector<int> indents(names.size(), 0);
+    SetEntries(std::move(names), std::move(indents), -1);
+    folder_ = full;
+    return true;
+}
+
+void FileList::OnNotify(WORD code) {
+    if (code == LBN_DBLCLK && DblClick) DblClick();
+}
+
+bool FileList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_CHAR) return false;
+    auto key = static_cast<short>(wParam);
+    if (KeyPress) KeyPress(key);
+    if (key == 0) return true;  // the handler swallowed the key
+    return BrowseListBox::HandleKey(message, static_cast<WPARAM>(static_cast<unsigned short>(key)), lParam);
+}
+
+bool FileList::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!MouseDown) return false;
+    const short button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+    short shift = 0;
+    if (wParam & MK_SHIFT) shift |= 1;
+    if (wParam & MK_CONTROL) shift |= 2;
+    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+    // The position in twips, the unit the rest of the layout uses.
+    const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * 1440.0f / static_cast<float>(dpi_);
+    const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * 1440.0f / static_cast<float>(dpi_);
+    MouseDown(button, shift, x, y);
+    return true;
+}
+
+}  // namespace velmoria

@@ -1,0 +1,151 @@
+// The three browsing lists shared by the main window and the player dialog:
+// drives, folders, and the files of a folder that match a pattern. They are
+// coupled in one direction only, by their owner: drive list to folder list to
+// file list.
+//
+// The folder and file lists are owner-drawn list boxes without data of their
+// own (LBS_NODATA): the names live here, and the list box only knows how many
+// there are, so a folder of 100,000 files fills as fast as it can be read.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmoria {
+
+class DriveList {
+public:
+    // Takes over a CBS_DROPDOWNLIST combo box and fills it with the drives,
+    // showing the drive of the given folder.
+    void Attach(HWND combo, std::wstring_view folder);
+    HWND hwnd() const { return combo_; }
+
+    // The chosen drive as "C:" (or a share's root, for a network folder).
+    const std::wstring& Drive() const { return drive_; }
+
+    // A CBN_ notification from the combo box; raises Change when the user
+    // picked another drive than the current one.
+    void OnNotify(WORD code);
+    std::function<void()> Change;
+
+private:
+    void Fill();
+
+    HWND combo_ = nullptr;
+    std::vector<std::wstring> drives_;  // "C:", one per entry
+    std::wstring drive_;
+};
+
+// Common ground of the folder and file lists: an owner-drawn, data-less list box.
+class BrowseListBox {
+public:
+    virtual ~BrowseListBox();
+    HWND hwnd() const { return list_; }
+
+    int Count() const { return static_cast<int>(names_.size()); }
+    // The selected index, -1 when none.
+    int ListIndex() const;
+    void SetListIndex(int index);
+    // The entry text at an index; empty outside the list.
+    std::wstring Entry(int index) const;
+
+    // Owner drawing, forwarded by the parent window.
+    void Draw(const DRAWITEMSTRUCT& item) const;
+    // Item height for the list's current font; call after a font or DPI change.
+    void FitItemHeight(int dpi);
+
+protected:
+    void AttachList(HWND list);
+    void SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected);
+    virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
+    virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    int glyphWidth_ = 0;
+    int dpi_ = 96;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self) noexcept;
+    void JumpToLetter(wchar_t letter);
+
+    HWND list_ = nullptr;
+    std::vector<std::wstring> names_;
+    std::vector<int> indents_;
+};
+
+class FolderList : public BrowseListBox {
+public:
+    void Attach(HWND list, std::wstring_view folder);
+
+    // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
+    const std::wstring& Path() const { return path_; }
+
+    // Makes path the current folder: true when it can be listed. Raises Change
+    // when the current folder changed; a folder that cannot be listed leaves
+    // the list as it was.
+    bool SetPath(std::wstring_view path);
+
+    // An LBN_ notification from the list box: a double-click opens the entry.
+    void OnNotify(WORD code);
+    std::function<void()> Change;
+
+protected:
+    void DrawGlyph(HDC dc, const RECT& box, int index, bool selected) const override;
+    bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OpenSelected();
+
+    std::wstring path_;
+    std::vector<std::wstring> paths_;  // full path of each entry
+    int levels_ = 0;                   // entries from the root down to the current folder
+};
+
+class FileList : public BrowseListBox {
+public:
+    // patterns: wildcards separated by ";", compared without regard to case.
+    void Attach(HWND list, std::wstring_view patterns, std::wstring_view folder);
+
+    const std::wstring& Path() const { return folder_; }
+
+    // Lists the matching ordinary files of folder, sorted by name, none
+    // selected. A folder that cannot be listed leaves the list as it was and
+    // gives false.
+    bool SetPath(std::wstring_view folder);
+
+    void OnNotify(WORD code);
+    std::function<void()> DblClick;
+    // The character code of a key typed in the list, before the list's own handling.
+    std::function<void(short& keyAscii)> KeyPress;
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+    std::function<void(short button, short shift, float x, float y)> MouseDown;
+
+protected:
+    bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::wstring patterns_;
+    std::wstring folder_;
+};
+
+// Window styles of the lists, for the windows that create them.
+inline constexpr DWORD kDropDownListStyle = CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+inline constexpr DWORD kBrowseListStyle =
+    LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+
+// Moves the folder list to the drive's current folder. A drive that cannot be
+// read (no medium, not ready, gone) sends it to the fallback folder instead.
+void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback);
+
+// The folder the system takes as a drive's current folder ("D:" -> "D:\Music").
+std::wstring CurrentFolderOfDrive(std::wstring_view drive);
+
+// A path as the lists hold it: full, without a trailing "\" except for a root.
+std::wstring NormalizeFolder(std::wstring_view path);
+
+}  // namespace velmoria

@@ -1,0 +1,426 @@
+#include "ui/dialog_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+namespace velmoria {
+namespace {
+
+// An empty dialog template: the dialog manager without any controls of its
+// own. DLGTEMPLATE is followed by empty menu, class and title arrays.
+HWND CreateEmptyDialog(DWORD style, DWORD exStyle, DLGPROC procedure, LPARAM parameter) {
+    alignas(DWORD) WORD words[12] = {};
+    words[0] = LOWORD(style);
+    words[1] = HIWORD(style);
+    words[2] = LOWORD(exStyle);
+    words[3] = HIWORD(exStyle);
+    // cdit, x, y, cx, cy, menu, class and title stay 0.
+    return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(words),
+                                        nullptr, procedure, parameter);
+}
+
+int WindowDpi(HWND hwnd) {
+    const UINT dpi = ::GetDpiForWindow(hwnd);
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+RECT WorkAreaOf(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+void MoveCenteredOver(HWND hwnd, const RECT& area, const RECT& bounds) {
+    RECT window;
+    ::GetWindowRect(hwnd, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int left = area.left + ((area.right - area.left) - width) / 2;
+    int top = area.top + ((area.bottom - area.top) - height) / 2;
+    // Keep the title bar reachable when the area lies near a screen edge.
+    if (left + width > bounds.right) left = bounds.right - width;
+    if (top + height > bounds.bottom) top = bounds.bottom - height;
+    if (left < bounds.left) left = bounds.left;
+    if (top < bounds.top) top = bounds.top;
+    ::SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool FaceInstalled(HDC dc, const wchar_t* face) {
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    if (::wcslen(face) >= LF_FACESIZE) return false;
+    ::wcscpy_s(query.lfFaceName, face);
+    bool found = false;
+    ::EnumFontFamiliesExW(
+        dc, &query,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) -> int {
+            *reinterpret_cast<bool*>(flag) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+}  // namespace
+
+DialogWindow::~DialogWindow() {
+    if (hwnd_) {
+        // The window outlives its object only by mistake; take it down quietly.
+        ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+        const HWND hwnd = hwnd_;
+        hwnd_ = nullptr;
+        for (HWND window : disabledForModal_) {
+            if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+        }
+        ::DestroyWindow(hwnd);
+    }
+}
+
+bool DialogWindow::CreateDialogWindow(DWORD style, DWORD exStyle, const std::wstring& caption) {
+    if (!CreateEmptyDialog(style, exStyle, DialogProc, reinterpret_cast<LPARAM>(this))) return false;
+    ::SetWindowTextW(hwnd_, caption.c_str());
+    return hwnd_ != nullptr;
+}
+
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<DialogWindow*>(lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->hwnd_ = hwnd;
+        self->dpi_ = WindowDpi(hwnd);
+        self->defaultFont_ = CreateDialogFont(self->dpi_);
+        try {
+            self->OnCreate();
+            self->OnLayout();
+        } catch (...) {
+            ::DestroyWindow(hwnd);
+        }
+        return TRUE;  // the dialog manager focuses the first control in the tab order
+    }
+
+    auto* self = reinterpret_cast<DialogWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    switch (message) {
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+        self->placed_.clear();
+        self->labels_.clear();
+        self->OnDestroyed();
+        return FALSE;
+    case WM_DPICHANGED:
+        self->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam); item->CtlType == ODT_STATIC) {
+            self->DrawLabel(*item);
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    INT_PTR result = FALSE;
+    try {
+        if (self->HandleMessage(message, wParam, lParam, result)) return result;
+    } catch (...) {
+        // Handlers report their own failures; nothing may unwind into Windows.
+    }
+    return FALSE;
+}
+
+HWND DialogWindow::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                                 const TwipsRect& rect) {
+    const RECT pixels = PixelRect(rect);
+    // Siblings clip each other, so a frame never paints over the controls it holds.
+    const HWND control = ::CreateWindowExW(exStyle, className, text, style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                           pixels.left,
+                                           pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, hwnd_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           ::GetModuleHandleW(nullptr), nullptr);
+    if (control) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
+        placed_.push_back({id, rect});
+    }
+    return control;
+}
+
+HWND DialogWindow::CreateLabel(const wchar_t* text, int id, const TwipsRect& rect, LabelAlign align) {
+    // Drawn by the window itself: text wrapped the same way on every system,
+    // over whatever the window shows behind it.
+    const HWND label = CreateControl(WC_STATICW, text, SS_OWNERDRAW, 0, id, rect);
+    if (label) labels_.push_back({id, align});
+    return label;
+}
+
+void DialogWindow::SetLabelFont(int id, HFONT font) {
+    const HWND label = Item(id);
+    ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const bool autoSize = std::any_of(labels_.begin(), labels_.end(), [id](const Label& l) {
+        return l.id == id && l.align == LabelAlign::LeftAutoSize;
+    });
+    if (!autoSize) return;
+    wchar_t text[256] = L"";
+    const int length = ::GetWindowTextW(label, text, ARRAYSIZE(text));
+    const WindowDc dc(label);
+    const SelectedObject selected(dc.get(), font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), text, length, &extent);
+    ::SetWindowPos(label, nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DialogWindow::DrawLabel(const DRAWITEMSTRUCT& item) const {
+    const auto label = std::find_if(labels_.begin(), labels_.end(),
+                                    [&item](const Label& l) { return l.id == static_cast<int>(item.CtlID); });
+    if (label == labels_.end()) return;
+    wchar_t buffer[256] = L"";
+    const int length = ::GetWindowTextW(item.hwndItem, buffer, ARRAYSIZE(buffer));
+    const std::wstring_view text(buffer, static_cast<std::size_t>(length));
+    const HDC dc = item.hDC;
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    const SelectedObject selected(dc, font ? static_cast<HGDIOBJ>(font) : defaultFont_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(item.hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    const RECT& box = item.rcItem;
+    if (label->align == LabelAlign::LeftAutoSize) {
+        ::TextOutW(dc, box.left, box.top, text.data(), static_cast<int>(text.size()));
+        return;
+    }
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    const int width = box.right - box.left;
+    auto extent = [dc](std::wstring_view line) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // Greedy word wrap; a space that ends a line takes no room on it.
+    int y = box.top;
+    std::size_t start = 0;
+    while (start < text.size() && y < box.bottom) {
+        std::size_t end = text.find(L' ', start);
+        if (end == std::wstring_view::npos) end = text.size();
+        while (end < text.size()) {
+            std::size_t next = text.find(L' ', end + 1);
+            if (next == std::wstring_view::npos) next = text.size();
+            if (extent(text.substr(start, next - start)) > width) break;
+            end = next;
+        }
+        const std::wstring_view line = text.substr(start, end - start);
+        const int lineWidth = extent(line);
+        // A word wider than the label starts at its left edge rather than off it.
+        const int x = lineWidth >= width ? box.left : box.left + (width - lineWidth) / 2;
+        ::TextOutW(dc, x, y, line.data(), static_cast<int>(line.size()));
+        y += metrics.tmHeight;
+        start = end;
+        while (start < text.size() && text[start] == L' ') ++start;
+    }
+}
+
+RECT DialogWindow::PixelRect(const TwipsRect& rect) const {
+    const int left = Pixels(rect.left);
+    const int top = Pixels(rect.top);
+    return {left, top, left + Pixels(rect.width), top + Pixels(rect.height)};
+}
+
+SIZE DialogWindow::OuterSizeForClient(int clientWidthTwips, int clientHeightTwips) const {
+    RECT rect{0, 0, Pixels(clientWidthTwips), Pixels(clientHeightTwips)};
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    ::AdjustWindowRectExForDpi(&rect, style, ::GetMenu(hwnd_) != nullptr, exStyle, static_cast<UINT>(dpi_));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void DialogWindow::SetClientSizeTwips(int width, int height) {
+    clientWidthTwips_ = width;
+    clientHeightTwips_ = height;
+    const SIZE outer = OuterSizeForClient(width, height);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DialogWindow::FitCheckBoxText(int id) {
+    const HWND box = Item(id);
+    RECT client;
+    ::GetClientRect(box, &client);
+    wchar_t text[256] = L"";
+    const int length = ::GetWindowTextW(box, text, ARRAYSIZE(text));
+    const WindowDc dc(box);
+    // The glyph and the gap after it, as check boxes lay them out.
+    const int glyph = ::MulDiv(12, dpi_, 96) + 1;
+    LOGFONTW face{};
+    ::GetObjectW(defaultFont_.get(), sizeof face, &face);
+    const int minimumHeight = ::MulDiv(7, dpi_, 72);
+    for (int height = -face.lfHeight; height >= minimumHeight; --height) {
+        LOGFONTW candidate = face;
+        candidate.lfHeight = -height;
+        UniqueFont font(::CreateFontIndirectW(&candidate));
+        const SelectedObject selected(dc.get(), font.get());
+        INT zeroWidth = 0;
+        ::GetCharWidth32W(dc.get(), L'0', L'0', &zeroWidth);
+        RECT wrapped{0, 0, client.right - glyph - zeroWidth / 2 - 2, 0};
+        ::DrawTextW(dc.get(), text, length, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+        if (wrapped.bottom <= client.bottom) {
+            if (height != -face.lfHeight) {
+                ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+                fittedFonts_.push_back(std::move(font));
+            }
+            return;
+        }
+    }
+}
+
+void DialogWindow::FitComboField(int id, const TwipsRect& rect) {
+    // A combo box's height is that of its selection field, which follows the
+    // field's item height: adjust that until the field has the layout's height.
+    const HWND combo = Item(id);
+    const int wanted = Pixels(rect.height);
+    RECT current;
+    ::GetWindowRect(combo, &current);
+    const int difference = wanted - (current.bottom - current.top);
+    if (difference == 0) return;
+    const auto itemHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, itemHeight + difference));
+}
+
+void DialogWindow::CenterOnScreen() {
+    const RECT work = WorkAreaOf(hwnd_);
+    MoveCenteredOver(hwnd_, work, work);
+}
+
+void DialogWindow::CenterOn(HWND other) {
+    RECT area;
+    if (!other || !::GetWindowRect(other, &area)) {
+        CenterOnScreen();
+        return;
+    }
+    MoveCenteredOver(hwnd_, area, WorkAreaOf(other));
+}
+
+void DialogWindow::Layout() {
+    for (const Placed& placed : placed_) {
+        const RECT pixels = PixelRect(placed.rect);
+        ::SetWindowPos(Item(placed.id), nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                       pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(Item(placed.id), WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
+    }
+}
+
+void DialogWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // The old font lives until every control has been given the new one.
+    const UniqueFont old = std::move(defaultFont_);
+    const std::vector<UniqueFont> oldFitted = std::move(fittedFonts_);
+    fittedFonts_.clear();
+    defaultFont_ = CreateDialogFont(dpi_);
+    Layout();
+    const SIZE outer = OuterSizeForClient(clientWidthTwips_, clientHeightTwips_);
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    OnLayout();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void DialogWindow::Close() {
+    if (!hwnd_) return;
+    for (HWND window : disabledForModal_) {
+        if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    }
+    disabledForModal_.clear();
+    ::DestroyWindow(hwnd_);
+}
+
+void DialogWindow::RunModal() {
+    if (!hwnd_) return;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM self) -> BOOL {
+            auto* dialog = reinterpret_cast<DialogWindow*>(self);
+            if (window != dialog->hwnd_ && ::IsWindowEnabled(window)) {
+                ::EnableWindow(window, FALSE);
+                dialog->disabledForModal_.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    MSG message;
+    while (IsOpen()) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            // The program is ending: leave WM_QUIT for the outer loop.
+            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+            Close();
+            return;
+        }
+        if (!PreTranslate(message, nullptr, nullptr)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators) {
+    if (accelerators && acceleratorWindow && ::IsWindowEnabled(acceleratorWindow) &&
+        (message.hwnd == acceleratorWindow || ::IsChild(acceleratorWindow, message.hwnd)) &&
+        ::TranslateAcceleratorW(acceleratorWindow, accelerators, &message)) {
+        return true;
+    }
+    const HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    return root && ::IsDialogMessageW(root, &message);
+}
+
+int RunMessageLoop(HWND acceleratorWindow, HACCEL accelerators) {
+    MSG message;
+    BOOL got;
+    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+        if (got == -1) return 1;
+        if (!PreTranslate(message, acceleratorWindow, accelerators)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+UniqueFont CreateDialogFont(int dpi) {
+    // The face dialogs are laid out for ("MS Shell Dlg", which each system
+    // maps to its own dialog face) at 8 points: the layouts' texts were
+    // measured in it. The message font of newer systems is larger and would
+    // not fit the controls.
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(8, dpi, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    ::wcscpy_s(font.lfFaceName, L"MS Shell Dlg");
+    return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+UniqueFont CreateFaceFont(const wchar_t* face, double points, int dpi, bool underline) {
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+    font.lfWeight = FW_NORMAL;
+    font.lfUnderline = underline ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    const WindowDc screen(nullptr);
+    const wchar_t* chosen = nullptr;
+    for (const wchar_t* candidate : {face, L"Microsoft Sans Serif", L"Tahoma", L"Arial", L"DejaVu Sans"}) {
+        if (FaceInstalled(screen.get(), candidate)) {
+            chosen = candidate;
+            break;
+        }
+    }
+    if (chosen) {
+        ::wcscpy_s(font.lfFaceName, chosen);
+    } else {
+        ::wcscpy_s(font.lfFaceName, L"MS Shell Dlg");
+    }
+    return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+}  // namespace velmoria

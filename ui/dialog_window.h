@@ -1,0 +1,128 @@
+// The base of Velmoria's four windows. Each is a modeless dialog built from an
+// empty in-memory template, so the dialog manager gives it the keyboard rules
+// Windows users know (Tab order, a focused button takes Enter, Esc and Enter
+// arrive as IDCANCEL and IDOK), while the controls themselves are created in
+// code at their twips positions for the window's DPI.
+//
+// The object owns its window: `this` is bound at WM_INITDIALOG and unbound at
+// WM_NCDESTROY, and the destructor destroys a window that is still open.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win_handles.h"
+#include "ui/twips.h"
+
+namespace velmoria {
+
+// How a text label lays out its text. Labels have no background of their
+// own: the window shows through them.
+enum class LabelAlign {
+    Centre,        // centred, wrapped at word boundaries within the label's width
+    LeftAutoSize,  // one line from the label's top-left corner; the label takes the text's size
+};
+
+class DialogWindow {
+public:
+    DialogWindow() = default;
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+    virtual ~DialogWindow();
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    int dpi() const { return dpi_; }
+    bool IsOpen() const { return hwnd_ != nullptr; }
+
+    // Closes the window; a modal window first gives the input back to the
+    // windows it had disabled, so that the activation returns to them.
+    void Close();
+
+    // Shows the window modally: the program's other windows take no input
+    // until it has closed. The window has no owner. Returns when it is closed.
+    void RunModal();
+
+protected:
+    // Creates the hidden window; OnCreate runs inside, before it returns.
+    bool CreateDialogWindow(DWORD style, DWORD exStyle, const std::wstring& caption);
+
+    virtual void OnCreate() = 0;
+    // Returns true when the message was handled; result is what the dialog
+    // procedure should answer for it.
+    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+    // Called after the window has gone, from WM_NCDESTROY.
+    virtual void OnDestroyed() {}
+    // Fonts and per-control sizes that depend on the DPI; called after the
+    // controls have been placed for a new DPI.
+    virtual void OnLayout() {}
+
+    // Creates a child control at a rectangle in twips relative to the client
+    // area, with the window's default font, and remembers it for re-layout.
+    HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                       const TwipsRect& rect);
+    HWND CreateLabel(const wchar_t* text, int id, const TwipsRect& rect, LabelAlign align);
+    // Gives a label its own font (an auto-size label then takes its new size).
+    void SetLabelFont(int id, HFONT font);
+    void SetClientSizeTwips(int width, int height);
+    // A check box whose caption, wrapped, needs more lines than its height
+    // holds in the dialog font (a wider face stands in for the usual one on
+    // some systems) gets the largest smaller size of that face that fits.
+    void FitCheckBoxText(int id);
+    // Gives a drop-down combo box the closed height of its layout rectangle.
+    void FitComboField(int id, const TwipsRect& rect);
+    int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+    RECT PixelRect(const TwipsRect& rect) const;
+    // The outer window size that gives the client size, with this window's frame.
+    SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips) const;
+
+    void CenterOnScreen();
+    void CenterOn(HWND other);
+
+    HFONT defaultFont() const { return defaultFont_.get(); }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void Layout();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+
+    struct Placed {
+        int id;
+        TwipsRect rect;
+    };
+    struct Label {
+        int id;
+        LabelAlign align;
+    };
+    void DrawLabel(const DRAWITEMSTRUCT& item) const;
+
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    int clientWidthTwips_ = 0;
+    int clientHeightTwips_ = 0;
+    std::vector<Placed> placed_;
+    std::vector<Label> labels_;
+    std::vector<UniqueFont> fittedFonts_;
+    UniqueFont defaultFont_;
+    std::vector<HWND> disabledForModal_;
+};
+
+// Offers a message to the accelerators (for acceleratorWindow, only while it
+// is enabled) and to the dialog manager of the dialog it belongs to. True when
+// one of them took it; otherwise it is to be translated and dispatched.
+bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators);
+
+// The program's message loop; returns the exit code of WM_QUIT.
+int RunMessageLoop(HWND acceleratorWindow, HACCEL accelerators);
+
+// The system's dialog font at a DPI: the font of every control that has no
+// font of its own.
+UniqueFont CreateDialogFont(int dpi);
+
+// A font of a given face and size, regular weight. Where the face is not
+// installed, the first installed plain sans-serif face serves instead.
+UniqueFont CreateFaceFont(const wchar_t* face, double points, int dpi, bool underline);
+
+}  // namespace velmoria

@@ -1,0 +1,391 @@
+#include "ui/spc_main.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <array>
+
+#include "app/player_dialog.h"
+#include "app/player_kind.h"
+#include "ui/about.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
+
+namespace velmoria {
+namespace {
+
+// The layout in twips, relative to the client area (the frames' contents
+// already moved by their frame's position).
+constexpr TwipsRect kSpcFrame{0, 0, 1875, 3735};
+constexpr TwipsRect kFrmOptions{1920, 0, 1695, 2055};
+constexpr TwipsRect kFrmSampling = TwipsRect{120, 240, 1275, 615}.In(kFrmOptions);
+
+constexpr TwipsRect kSpcDrive = TwipsRect{60, 180, 1755, 315}.In(kSpcFrame);
+constexpr TwipsRect kSpcDirectory = TwipsRect{60, 540, 1755, 1215}.In(kSpcFrame);
+constexpr TwipsRect kSpcFile = TwipsRect{60, 1800, 1755, 1845}.In(kSpcFrame);
+constexpr TwipsRect kListSampling = TwipsRect{60, 240, 1155, 315}.In(kFrmSampling);
+constexpr TwipsRect kChkStereo = TwipsRect{60, 900, 1335, 255}.In(kFrmOptions);
+constexpr TwipsRect kChkBuffering = TwipsRect{60, 1140, 1455, 255}.In(kFrmOptions);
+constexpr TwipsRect kChk8bit = TwipsRect{60, 1380, 1155, 255}.In(kFrmOptions);
+constexpr TwipsRect kChkADSR = TwipsRect{60, 1620, 1515, 375}.In(kFrmOptions);
+constexpr TwipsRect kCmdPlay{1920, 2100, 795, 1635};
+constexpr TwipsRect kLabel1{2760, 2160, 720, 1095};
+constexpr TwipsRect kCmdStop{2820, 3360, 675, 375};
+
+// The rate list's entries stand at the position SPCPlay's rate code gives them.
+constexpr std::array<const wchar_t*, 6> kSamplingRates = {L"8000Hz",  L"11025Hz", L"22050Hz",
+                                                          L"44100Hz", L"16000Hz", L"32000Hz"};
+
+constexpr SIZE kPipPixels96{44, 103};
+constexpr COLORREF kPipTransparent = RGB(255, 0, 255);
+constexpr int kSamplingVisibleItems = 6;
+
+constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
+
+struct MenuCommand {
+    int id;
+    void (SpcMain::*handler)();
+};
+
+// Menu items, the Ctrl+M accelerator and the two buttons.
+constexpr MenuCommand kCommands[] = {
+    {ID_mnuChoose, &SpcMain::mnuChoose_Click},   {ID_mnuCompressed, &SpcMain::mnuCompressed_Click},
+    {ID_mnuExit, &SpcMain::mnuExit_Click},       {ID_mnuAbout, &SpcMain::mnuAbout_Click},
+    {ID_mnuCredits, &SpcMain::mnuCredits_Click}, {ID_mnuPlay, &SpcMain::mnuPlay_Click},
+    {ID_mnuStop, &SpcMain::mnuStop_Click},       {IDC_cmdPlay, &SpcMain::cmdPlay_Click},
+    {IDC_cmdStop, &SpcMain::cmdStop_Click},
+};
+
+std::wstring CurrentDirectory() {
+    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(size, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(size, folder.data());
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
+
+// A menu caption without the shortcut shown after its tab.
+std::wstring CaptionOnly(std::wstring text) {
+    const std::size_t tab = text.find(L'\t');
+    if (tab != std::wstring::npos) text.resize(tab);
+    return text;
+}
+
+}  // namespace
+
+SpcMain::SpcMain(Program& program) : program_(program) {}
+
+SpcMain::~SpcMain() = default;
+
+bool SpcMain::Create() {
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    return CreateDialogWindow(style, WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, std::wstring(kIdleCaption));
+}
+
+void SpcMain::OnCreate() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ::SetMenu(hwnd(), ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
+    popupMenus_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_SPCPOPUP)));
+    accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    pip_.reset(static_cast<HBITMAP>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_PIP), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+
+    CreateControls();
+    SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
+
+    const std::wstring workingFolder = CurrentDirectory();
+    spcDrive_.Change = [this] { spcDrive_Change(); };
+    spcDirectory_.Change = [this] { spcDirectory_Change(); };
+    spcFile_.DblClick = [this] { spcFile_DblClick(); };
+    spcFile_.KeyPress = [this](short& key) { spcFile_KeyPress(key); };
+    spcFile_.MouseDown = [this](short button, short shift, float x, float y) {
+        spcFile_MouseDown(button, shift, x, y);
+    };
+    spcDrive_.Attach(Item(IDC_spcDrive), workingFolder);
+    spcFile_.Attach(Item(IDC_spcFile), L"*.SPC", workingFolder);
+    spcDirectory_.Attach(Item(IDC_spcDirectory), workingFolder);
+}
+
+void SpcMain::CreateControls() {
+    // Created in tab order, which is also the order of the window's children.
+    CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_spcDrive, kSpcDrive);
+    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcDirectory, kSpcDirectory);
+    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcFile, kSpcFile);
+    const HWND sampling = CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_listSampling, kListSampling);
+    for (const wchar_t* rate : kSamplingRates) {
+        ::SendMessageW(sampling, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rate));
+    }
+    ::SendMessageW(sampling, CB_SETMINVISIBLE, kSamplingVisibleItems, 0);
+    CreateControl(WC_BUTTONW, L"Stereo Sound", kCheckStyle, 0, IDC_chkStereo, kChkStereo);
+    CreateControl(WC_BUTTONW, L"Sound Buffering", kCheckStyle, 0, IDC_chkBuffering, kChkBuffering);
+    CreateControl(WC_BUTTONW, L"8-bit Sound", kCheckStyle, 0, IDC_chk8bit, kChk8bit);
+    CreateControl(WC_BUTTONW, L"Disable ADSR -> GAIN switching", kCheckStyle | BS_MULTILINE, 0, IDC_chkADSR,
+                  kChkADSR);
+    CreateControl(WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, IDC_cmdPlay, kCmdPlay);
+    CreateLabel(L"Click Pip to Play!", IDC_Label1, kLabel1, LabelAlign::Centre);
+    CreateControl(WC_BUTTONW, L"Stop", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDC_cmdStop, kCmdStop);
+    // The frames come last, below everything in the window order and an inner
+    // frame above the frame that holds it, so no frame paints over what it holds.
+    CreateControl(WC_BUTTONW, L"Sampling Rate", BS_GROUPBOX, 0, IDC_frmSampling, kFrmSampling);
+    CreateControl(WC_BUTTONW, L"Options for SPCPlay", BS_GROUPBOX, 0, IDC_frmOptions, kFrmOptions);
+    CreateControl(WC_BUTTONW, L"SPC Select", BS_GROUPBOX, 0, IDC_spcFrame, kSpcFrame);
+}
+
+void SpcMain::OnLayout() {
+    labelFont_ = CreateFaceFont(L"MS Sans Serif", 13.5, dpi(), false);
+    SetLabelFont(IDC_Label1, labelFont_.get());
+    FitCheckBoxText(IDC_chkADSR);
+    FitComboField(IDC_spcDrive, kSpcDrive);
+    FitComboField(IDC_listSampling, kListSampling);
+    spcDirectory_.FitItemHeight(dpi());
+    spcFile_.FitItemHeight(dpi());
+}
+
+void SpcMain::OnDestroyed() {
+    // The program ends with its main window.
+    ::PostQuitMessage(0);
+}
+
+bool SpcMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID == IDC_cmdPlay) DrawPlayPicture(item);
+        if (item.CtlID == IDC_spcDirectory) spcDirectory_.Draw(item);
+        if (item.CtlID == IDC_spcFile) spcFile_.Draw(item);
+        result = TRUE;
+        return true;
+    }
+    case WM_CLOSE:
+        mnuExit_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SpcMain::OnCommand(WORD id, WORD code, HWND control) {
+    if (control) {
+        switch (id) {
+        case IDC_spcDrive:
+            spcDrive_.OnNotify(code);
+            return;
+        case IDC_spcDirectory:
+            spcDirectory_.OnNotify(code);
+            return;
+        case IDC_spcFile:
+            spcFile_.OnNotify(code);
+            return;
+        default:
+            if (code != BN_CLICKED) return;
+            break;
+        }
+    }
+    for (const MenuCommand& command : kCommands) {
+        if (command.id == id) {
+            (this->*command.handler)();
+            return;
+        }
+    }
+}
+
+void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
+    const HDC dc = item.hDC;
+    RECT face = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    if (const HTHEME theme = ::OpenThemeData(item.hwndItem, L"BUTTON")) {
+        const int state = pushed ? PBS_PRESSED : (item.itemState & ODS_DISABLED) ? PBS_DISABLED : PBS_NORMAL;
+        ::DrawThemeParentBackground(item.hwndItem, dc, &face);
+        ::DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &face, nullptr);
+        ::CloseThemeData(theme);
+    } else {
+        ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    }
+    // Pip, centred on the face, at the size the DPI asks for.
+    const int width = ::MulDiv(kPipPixels96.cx, dpi(), 96);
+    const int height = ::MulDiv(kPipPixels96.cy, dpi(), 96);
+    const int shift = pushed ? 1 : 0;
+    const int left = face.left + ((face.right - face.left) - width) / 2 + shift;
+    const int top = face.top + ((face.bottom - face.top) - height) / 2 + shift;
+    const MemoryDc source(dc);
+    const SelectedObject picture(source.get(), pip_.get());
+    ::TransparentBlt(dc, left, top, width, height, source.get(), 0, 0, kPipPixels96.cx, kPipPixels96.cy,
+                     kPipTransparent);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        const int inset = ::MulDiv(3, dpi(), 96);
+        ::InflateRect(&face, -inset, -inset);
+        ::DrawFocusRect(dc, &face);
+    }
+}
+
+void SpcMain::Show() {
+    // Centred at the width it opens with, which start-up may have narrowed.
+    CenterOnScreen();
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+}
+
+int SpcMain::Run() { return RunMessageLoop(hwnd(), accelerators_); }
+
+HMENU SpcMain::mnuSPC() const { return ::GetSubMenu(popupMenus_.get(), 0); }
+
+std::wstring SpcMain::MenuCaption(int id) const {
+    const HMENU menu = id == ID_mnuPlay || id == ID_mnuStop ? mnuSPC() : ::GetMenu(hwnd());
+    wchar_t text[128] = L"";
+    ::GetMenuStringW(menu, static_cast<UINT>(id), text, ARRAYSIZE(text), MF_BYCOMMAND);
+    return CaptionOnly(text);
+}
+
+void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
+    const HMENU menu = id == ID_mnuPlay || id == ID_mnuStop ? mnuSPC() : ::GetMenu(hwnd());
+    wchar_t text[128] = L"";
+    ::GetMenuStringW(menu, static_cast<UINT>(id), text, ARRAYSIZE(text), MF_BYCOMMAND);
+    // The shortcut shown after the tab stays as it was.
+    const std::wstring_view old(text);
+    const std::size_t tab = old.find(L'\t');
+    std::wstring full(caption);
+    if (tab != std::wstring_view::npos) full += old.substr(tab);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = full.data();
+    ::SetMenuItemInfoW(menu, static_cast<UINT>(id), FALSE, &info);
+    if (menu == ::GetMenu(hwnd())) ::DrawMenuBar(hwnd());
+}
+
+// ------------------------------------------------------------- Browsing
+
+void SpcMain::spcDrive_Change() {
+    // A drive that cannot be read (no medium, not ready, gone) sends the
+    // folder list to the program's folder instead, without a word; the drive
+    // list keeps showing the drive the user chose.
+    MoveToDrive(spcDirectory_, spcDrive_.Drive(), program_.store.programFolder());
+}
+
+void SpcMain::spcDirectory_Change() {
+    // A folder that cannot be listed (removed meanwhile) leaves the file list as it was.
+    spcFile_.SetPath(spcDirectory_.Path());
+}
+
+// ------------------------------------------------------------- Playing
+
+void SpcMain::cmdPlay_Click() {
+    if (play_) play_->cmdPlay_Click();
+}
+
+void SpcMain::cmdStop_Click() {
+    if (play_) play_->cmdStop_Click();
+}
+
+std::wstring SpcMain::Caption() const {
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(hwnd(), text, ARRAYSIZE(text));
+    return text;
+}
+
+void SpcMain::SetCaption(std::wstring_view caption) { ::SetWindowTextW(hwnd(), std::wstring(caption).c_str()); }
+
+std::wstring SpcMain::SelectedSpcFile() const { return spcFile_.Entry(spcFile_.ListIndex()); }
+
+std::wstring SpcMain::SpcFolder() const { return spcFile_.Path(); }
+
+SpcPlayOptions SpcMain::Options() const {
+    SpcPlayOptions options;
+    options.eightBit = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chk8bit));
+    options.stereo = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkStereo));
+    options.adsr = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkADSR));
+    options.buffering = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkBuffering));
+    options.samplingIndex = static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0));
+    return options;
+}
+
+void SpcMain::ShowMessage(std::wstring_view text, MessageIcon icon) { velmoria::ShowMessage(hwnd(), text, icon); }
+
+// ------------------------------------------------------------- File list
+
+void SpcMain::spcFile_DblClick() { cmdPlay_Click(); }
+
+void SpcMain::spcFile_KeyPress(short& keyAscii) {
+    if (keyAscii == 13) cmdPlay_Click();
+}
+
+void SpcMain::spcFile_MouseDown(short button, short, float, float) {
+    if (button != 2) return;
+    if (spcFile_.ListIndex() < 0) return;
+    const std::wstring& player = program_.settings.playerPath;
+    if (IsWinSpc(player)) {
+        SetMenuCaption(ID_mnuPlay, L"Play using WinSPC");
+    } else if (IsSpcPlay(player)) {
+        SetMenuCaption(ID_mnuPlay, L"Play using SPCPlay");
+    } else {
+        SetMenuCaption(ID_mnuPlay, L"Play using ZD-SPC");
+    }
+    POINT pointer;
+    ::GetCursorPos(&pointer);
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(
+        mnuSPC(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd(),
+        nullptr));
+    if (command == ID_mnuPlay) mnuPlay_Click();
+    if (command == ID_mnuStop) mnuStop_Click();
+}
+
+void SpcMain::mnuPlay_Click() { cmdPlay_Click(); }
+
+void SpcMain::mnuStop_Click() { cmdStop_Click(); }
+
+// ------------------------------------------------------------- Menu commands
+
+void SpcMain::mnuChoose_Click() {
+    PlayerDialog dialog(program_, hwnd());
+    dialog.Show();
+}
+
+void SpcMain::mnuCompressed_Click() {
+    try {
+        ToggleCompact();
+    } catch (const SettingsWriteError& error) {
+        // The window stays as toggled; only the file could not follow.
+        velmoria::ShowMessage(hwnd(), error.UserMessage(), MessageIcon::Stop);
+    }
+}
+
+void SpcMain::ToggleCompact() {
+    if (EqualsNoCase(MenuCaption(ID_mnuCompressed), kCompressedCaption)) {
+        SetMenuCaption(ID_mnuCompressed, kNormalCaption);
+        SetClientSizeTwips(kCompactClientWidthTwips, kClientHeightTwips);
+        program_.settings.compactFlag = 1;
+    } else {
+        SetMenuCaption(ID_mnuCompressed, kCompressedCaption);
+        SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
+        program_.settings.compactFlag = 0;
+    }
+    program_.store.WriteSettings(program_.settings.playerPathToStore, program_.settings.compactFlag);
+}
+
+void SpcMain::mnuExit_Click() {
+    // Ends at once: nothing is written, and a playing player goes on playing.
+    ::DestroyWindow(hwnd());
+}
+
+void SpcMain::mnuAbout_Click() {
+    AboutWindow about;
+    about.Show(hwnd());
+}
+
+void SpcMain::mnuCredits_Click() {
+    CreditsWindow credits;
+    credits.Show(hwnd());
+}
+
+}  // namespace velmoria

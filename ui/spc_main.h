@@ -1,0 +1,103 @@
+// SpcMain, the main window: the SPC browsing lists on the left; the SPCPlay
+// options, the play picture and the Stop button on the right. It owns the
+// running-state caption and the play control, and its handlers carry the
+// program's logic under the names the program has always used for them.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/program.h"
+#include "app/win_handles.h"
+#include "player/play_control.h"
+#include "ui/browse_lists.h"
+#include "ui/dialog_window.h"
+
+namespace velmoria {
+
+// Client widths of the two modes, in twips: the whole layout, or only the
+// "SPC Select" frame (which ends at 1875).
+inline constexpr int kNormalClientWidthTwips = 3615;
+inline constexpr int kCompactClientWidthTwips = 1880;
+inline constexpr int kClientHeightTwips = 3750;
+
+inline constexpr std::wstring_view kCompressedCaption = L"Compressed &Mode";
+inline constexpr std::wstring_view kNormalCaption = L"Normal &Mode";
+
+class SpcMain final : public DialogWindow, private PlayerView {
+public:
+    explicit SpcMain(Program& program);
+    ~SpcMain() override;
+
+    // Creates the window, hidden, with every control and the browsing lists
+    // at the working folder.
+    bool Create();
+    // The start-up sequence, before the window is first shown. False when the
+    // program must end without showing it.
+    bool Form_Load();
+    // Shows the window and runs the program until it closes.
+    void Show();
+    int Run();
+
+    // Event handlers.
+    void cmdPlay_Click();
+    void cmdStop_Click();
+    void spcDrive_Change();
+    void spcDirectory_Change();
+    void spcFile_DblClick();
+    void spcFile_KeyPress(short& keyAscii);
+    void spcFile_MouseDown(short button, short shift, float x, float y);
+    void mnuChoose_Click();
+    void mnuCompressed_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+    void mnuCredits_Click();
+    void mnuPlay_Click();
+    void mnuStop_Click();
+
+    // State that tests and the start-up sequence look at.
+    const DriveList& spcDrive() const { return spcDrive_; }
+    const FolderList& spcDirectory() const { return spcDirectory_; }
+    const FileList& spcFile() const { return spcFile_; }
+    HMENU mnuSPC() const;
+    std::wstring MenuCaption(int id) const;
+    ProcessId spcPlayTaskId() const { return play_ ? play_->spcPlayTaskId() : 0; }
+
+private:
+    void OnCreate() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDestroyed() override;
+    void OnLayout() override;
+
+    void CreateControls();
+    void OnCommand(WORD id, WORD code, HWND control);
+    void DrawPlayPicture(const DRAWITEMSTRUCT& item) const;
+    void SetMenuCaption(int id, std::wstring_view caption);
+    // The toggle itself; a failed write reaches the caller as SettingsWriteError.
+    void ToggleCompact();
+    void ApplyStartOptions();
+
+    // PlayerView
+    std::wstring Caption() const override;
+    void SetCaption(std::wstring_view caption) override;
+    std::wstring SelectedSpcFile() const override;
+    std::wstring SpcFolder() const override;
+    SpcPlayOptions Options() const override;
+    void ShowMessage(std::wstring_view text, MessageIcon icon) override;
+
+    Program& program_;
+    DriveList spcDrive_;
+    FolderList spcDirectory_;
+    FileList spcFile_;
+    std::optional<PlayControl> play_;
+    UniqueMenu popupMenus_;
+    HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
+    UniqueBitmap pip_;
+    UniqueFont labelFont_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+};
+
+}  // namespace velmoria

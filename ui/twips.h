@@ -1,0 +1,35 @@
+// Layout units. The windows are laid out in twips (1/1440 inch) and turned
+// into pixels for the window's DPI in exactly one place: 15 twips are one
+// pixel at 96 DPI, and a fraction of a pixel rounds half away from zero (as
+// MulDiv does), everywhere.
+#pragma once
+
+namespace velmoria {
+
+inline constexpr int kTwipsPerInch = 1440;
+
+constexpr int TwipsToPixels(int twips, int dpi) {
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    const long long half = kTwipsPerInch / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / kTwipsPerInch : -((-scaled + half) / kTwipsPerInch));
+}
+
+// A rectangle in twips, relative to its container.
+struct TwipsRect {
+    int left;
+    int top;
+    int width;
+    int height;
+
+    constexpr int right() const { return left + width; }
+    constexpr int bottom() const { return top + height; }
+    // This rectangle moved by its container's position.
+    constexpr TwipsRect In(const TwipsRect& container) const {
+        return {container.left + left, container.top + top, width, height};
+    }
+};
+
+static_assert(TwipsToPixels(3615, 96) == 241 && TwipsToPixels(3750, 96) == 250);
+static_assert(TwipsToPixels(1880, 120) == 157 && TwipsToPixels(-15, 96) == -1);
+
+}  // namespace velmoria
