@@ -71,6 +71,12 @@ void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t com
     const std::wstring path = SettingsFilePath();
     const std::string bytes = FormatSettings(StorableAnsiPath(playerPath, path), compactFlag);
     const std::wstring temporary = path + L".tmp";
+    // A read-only settings file stays as it is. Replacing it by renaming would
+    // get past the attribute on some file systems, so it is checked here.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        throw SettingsWriteError(path, SystemErrorText(ERROR_ACCESS_DENIED));
+    }
 
     UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -57,8 +57,26 @@ if(VELMORIA_TESTS)
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
         tests/wine/main_window_test.cpp
+        tests/wine/settings_file_test.cpp
         ${VELMORIA_RESOURCES}
     )
     target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)
     gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 endif()
+
+# Stand-ins for the three players, for the tests and the demo: one source, one
+# program per player, named as the real ones are.
+foreach(player IN ITEMS SPCPLAY:1 WINSPC:2 ZDSPC:3)
+    string(REPLACE ":" ";" parts ${player})
+    list(GET parts 0 name)
+    list(GET parts 1 kind)
+    add_executable(standin_${name} WIN32 tests/standins/standin.cpp)
+    target_compile_definitions(standin_${name} PRIVATE STANDIN_KIND=${kind} ${VELMORIA_WIN_DEFINITIONS})
+    target_link_options(standin_${name} PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+    set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name} SUFFIX ".EXE"
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+endforeach()
+
+add_executable(demo_driver tests/demo/demo_driver.cpp)
+target_compile_definitions(demo_driver PRIVATE ${VELMORIA_WIN_DEFINITIONS})
+target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})

@@ -331,6 +331,9 @@ void DialogWindow::Close() {
     }
     disabledForModal_.clear();
     ::DestroyWindow(hwnd_);
+    // A close that came in a sent message (another program's WM_CLOSE or
+    // BM_CLICK) leaves a modal loop waiting in GetMessage: wake it.
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void DialogWindow::RunModal() {

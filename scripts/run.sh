@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Builds Velmoria and runs it under Wine with a demo to play: a folder of SPC
+# songs made by the project and stand-ins for the three players (programs of
+# our own that show what they were asked to play). The program is installed
+# in C:\Velmoria and started in C:\Velmoria Demo, so that a first run finds the
+# players in its dialog and the main window lists the songs.
+#
+# With a display ($DISPLAY), the window opens there. Without one, Velmoria
+# runs on a private Xvfb display, a first run is answered (the first player
+# is saved), and a screenshot of the main window is saved.
+#
+#   scripts/run.sh           run (settings kept between runs, as on Windows)
+#   scripts/run.sh --fresh   forget the settings first: a first run again
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+fresh=false
+[ "${1:-}" = "--fresh" ] && fresh=true
+
+headless=false
+[ -z "${DISPLAY:-}" ] && headless=true
+packages=("${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}")
+$headless && packages+=(imagemagick)
+ensure_packages "${packages[@]}"
+
+build_windows Release
+windows=$BUILD_ROOT/windows
+
+trap stop_services EXIT
+$headless && start_xvfb
+prepare_prefix "$BUILD_ROOT/run-prefix"
+
+program_dir="$WINEPREFIX/drive_c/Velmoria"
+demo_dir="$WINEPREFIX/drive_c/Velmoria Demo"
+mkdir -p "$program_dir" "$demo_dir"
+$fresh && rm -f "$program_dir/Velmoria.ini"
+cp "$windows/Velmoria.exe" "$program_dir/"
+cp "$windows"/standins/*.EXE "$demo_dir/"
+
+# An SPC file: the signature, a sign that an ID666 tag follows, the tag's song,
+# game and artist, a play length of two minutes, and 64 KiB of silent sound RAM.
+make_spc() {
+    local file=$1 song=$2 game=$3
+    printf 'SNES-SPC700 Sound File Data v0.30\x1a\x1a\x1a\x1e' >"$file"
+    truncate -s $((0x10200)) "$file"
+    printf '%s' "$song" | dd of="$file" bs=1 seek=$((0x2E)) conv=notrunc status=none
+    printf '%s' "$game" | dd of="$file" bs=1 seek=$((0x4E)) conv=notrunc status=none
+    printf '120' | dd of="$file" bs=1 seek=$((0xA9)) conv=notrunc status=none
+    printf '10000' | dd of="$file" bs=1 seek=$((0xAC)) conv=notrunc status=none
+    printf 'Velmoria project' | dd of="$file" bs=1 seek=$((0xB1)) conv=notrunc status=none
+}
+game="Velmoria Demo Tracks"
+make_spc "$demo_dir/Morning in Velmoria.spc" "Morning in Velmoria" "$game"
+make_spc "$demo_dir/pips_march.spc" "Pip's Little March" "$game"
+make_spc "$demo_dir/RAINY.SPC" "Rainy Harbour" "$game"
+make_spc "$demo_dir/Crystal Caves.Spc" "Crystal Caves" "$game"
+make_spc "$demo_dir/credits.spc" "Credits Roll" "$game"
+
+cd "$demo_dir"
+if ! $headless; then
+    echo "== Velmoria runs on $DISPLAY (settings: $program_dir/Velmoria.ini)"
+    wine 'C:\Velmoria\Velmoria.exe'
+    exit 0
+fi
+
+shots=$BUILD_ROOT/screenshots
+mkdir -p "$shots"
+wine 'C:\Velmoria\Velmoria.exe' >/dev/null 2>&1 &
+velmoria=$!
+if ! rect=$(wine "$windows/demo_driver.exe" first-run sleep:500 rect:Velmoria | tr -d '\r'); then
+    echo "Velmoria's main window did not appear" >&2
+    exit 1
+fi
+read -r left top width height <<<"$rect"
+import -window root -crop "${width}x${height}+${left}+${top}" +repage "$shots/velmoria-main.png"
+echo "== No display here: Velmoria ran on a private Xvfb display."
+echo "   Screenshot of the main window: $shots/velmoria-main.png"
+kill "$velmoria" 2>/dev/null || true
