@@ -36,6 +36,10 @@ if(MSVC)
     set(VELMORIA_EXE_LINK_OPTIONS /MANIFEST:NO)
 else()
     set(VELMORIA_EXE_LINK_OPTIONS -municode)
+    # Small release programs: unused code dropped, symbols stripped.
+    target_compile_options(velmoria_core PRIVATE -ffunction-sections -fdata-sections)
+    target_compile_options(velmoria_win PRIVATE -ffunction-sections -fdata-sections)
+    list(APPEND VELMORIA_EXE_LINK_OPTIONS $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
 endif()
 
 add_executable(Velmoria WIN32 app/main.cpp ${VELMORIA_RESOURCES})

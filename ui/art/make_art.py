@@ -211,20 +211,43 @@ def keyed(canvas):
     return [KEY if a < 128 else (r, g, b) for (r, g, b, a) in canvas.pixels()]
 
 
-def write_bmp24(path, width, height, rgb):
-    row_bytes = (width * 3 + 3) & ~3
+def palette_of(rgb):
+    """At most 256 colours: the key, then the most frequent ones; every other
+    colour takes the nearest of those (they are few, on smooth inner edges)."""
+    counts = {}
+    for c in rgb:
+        counts[c] = counts.get(c, 0) + 1
+    ordered = [KEY] + [c for c, _ in sorted(counts.items(), key=lambda kv: -kv[1]) if c != KEY]
+    palette = ordered[:256]
+    index = {c: i for i, c in enumerate(palette)}
+    for c in ordered[256:]:
+        index[c] = min(range(1, len(palette)),
+                       key=lambda i: sum((a - b) ** 2 for a, b in zip(c, palette[i])))
+    return palette, index
+
+
+def write_bmp_rle8(path, width, height, rgb):
+    """An 8-bit run-length encoded bitmap: the pictures are mostly flat areas,
+    so this keeps the program small."""
+    palette, index = palette_of(rgb)
     data = bytearray()
     for y in range(height - 1, -1, -1):
-        row = bytearray()
-        for x in range(width):
-            r, g, b = rgb[y * width + x]
-            row += bytes((b, g, r))
-        row += b"\0" * (row_bytes - len(row))
-        data += row
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        row = [index[rgb[y * width + x]] for x in range(width)]
+        x = 0
+        while x < width:
+            run = 1
+            while x + run < width and run < 255 and row[x + run] == row[x]:
+                run += 1
+            data += bytes((run, row[x]))
+            x += run
+        data += b"\0\0"  # end of line
+    data += b"\0\1"  # end of bitmap
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
+    offset = 14 + 40 + len(colours)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 2835, 2835, len(palette), 0)
     with open(path, "wb") as f:
-        f.write(header + info + data)
+        f.write(header + info + colours + data)
 
 
 def icon_image(size):
@@ -292,9 +315,9 @@ def about_picture():
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    write_bmp24(os.path.join(here, "pip.bmp"), 44, 103, pip_button())
+    write_bmp_rle8(os.path.join(here, "pip.bmp"), 44, 103, pip_button())
     write_ico(os.path.join(here, "velmoria.ico"), [16, 24, 32, 48])
-    write_bmp24(os.path.join(here, "about.bmp"), 279, 287, about_picture())
+    write_bmp_rle8(os.path.join(here, "about.bmp"), 279, 287, about_picture())
 
 
 if __name__ == "__main__":
