@@ -38,6 +38,7 @@ void PlayerDialog::Show() {
 }
 
 void PlayerDialog::OnCreate() {
+    UseProgramIcon();
     CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_exeDrive, kExeDrive);
     CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeDir, kExeDir);
     CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeFile, kExeFile);

@@ -60,8 +60,13 @@ if(VELMORIA_TESTS)
 
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
+        tests/wine/compact_test.cpp
+        tests/wine/first_run_e2e_test.cpp
         tests/wine/main_window_test.cpp
+        tests/wine/player_dialog_test.cpp
+        tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp
+        tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )
     target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)

@@ -48,13 +48,7 @@ void AboutWindow::OnCreate() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     picture_.reset(static_cast<HBITMAP>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
-    bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
-    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    UseProgramIcon();
 
     CreateControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_cmdClose, kCmdClose);
     CreateLabel(L"Pictures \u00A9 2026 the Velmoria project", IDC_AboutLabel5, kAboutLabel5, LabelAlign::Centre);

@@ -23,8 +23,6 @@ private:
     void PaintBackground(HDC dc) const;
 
     UniqueBitmap picture_;
-    UniqueIcon bigIcon_;
-    UniqueIcon smallIcon_;
     UniqueFont nameFont_;
     UniqueFont creditFont_;
 };

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "ui/resource.h"
+
 namespace velmoria {
 namespace {
 
@@ -286,6 +288,18 @@ void DialogWindow::FitComboField(int id, const TwipsRect& rect) {
     ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, itemHeight + difference));
 }
 
+void DialogWindow::UseProgramIcon() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    auto load = [instance](int width, int height) {
+        return UniqueIcon(static_cast<HICON>(
+            ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELMORIA), IMAGE_ICON, width, height, 0)));
+    };
+    bigIcon_ = load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
+    smallIcon_ = load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
 void DialogWindow::CenterOnScreen() {
     const RECT work = WorkAreaOf(hwnd_);
     MoveCenteredOver(hwnd_, work, work);
@@ -374,7 +388,14 @@ bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators) {
         return true;
     }
     const HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    return root && ::IsDialogMessageW(root, &message);
+    if (!root) return false;
+    // Alt+F4 closes the window whatever has the focus: some drop-down lists
+    // would take F4 for themselves and swallow it.
+    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) {
+        ::PostMessageW(root, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+    return ::IsDialogMessageW(root, &message);
 }
 
 int RunMessageLoop(HWND acceleratorWindow, HACCEL accelerators) {

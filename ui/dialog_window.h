@@ -78,6 +78,9 @@ protected:
     // The outer window size that gives the client size, with this window's frame.
     SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips) const;
 
+    // Gives the window the program's icon, in the title bar and the task bar.
+    void UseProgramIcon();
+
     void CenterOnScreen();
     void CenterOn(HWND other);
 
@@ -105,6 +108,8 @@ private:
     std::vector<Placed> placed_;
     std::vector<Label> labels_;
     std::vector<UniqueFont> fittedFonts_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
     UniqueFont defaultFont_;
     std::vector<HWND> disabledForModal_;
 };

@@ -62,6 +62,7 @@ public:
     const FolderList& spcDirectory() const { return spcDirectory_; }
     const FileList& spcFile() const { return spcFile_; }
     HMENU mnuSPC() const;
+    HACCEL accelerators() const { return accelerators_; }
     std::wstring MenuCaption(int id) const;
     ProcessId spcPlayTaskId() const { return play_ ? play_->spcPlayTaskId() : 0; }
 
@@ -96,8 +97,6 @@ private:
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     UniqueBitmap pip_;
     UniqueFont labelFont_;
-    UniqueIcon bigIcon_;
-    UniqueIcon smallIcon_;
 };
 
 }  // namespace velmoria

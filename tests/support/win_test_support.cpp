@@ -33,6 +33,65 @@ INPUT KeyInput(WORD key, bool up) {
     return input;
 }
 
+// The pixels of a window's area as the screen shows it.
+std::vector<COLORREF> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const WindowDc screen(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(screen.get(), area.left + x, area.top + y));
+    }
+    return pixels;
+}
+
+// How an icon looks drawn over a background colour at a size.
+std::vector<COLORREF> IconPixels(HICON icon, int width, int height, COLORREF background) {
+    const WindowDc screen(nullptr);
+    const MemoryDc memory(screen.get());
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    const SelectedObject selected(memory.get(), bitmap.get());
+    const UniqueBrush brush(::CreateSolidBrush(background));
+    const RECT all{0, 0, width, height};
+    ::FillRect(memory.get(), &all, brush.get());
+    ::DrawIconEx(memory.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(memory.get(), x, y));
+    }
+    return pixels;
+}
+
+// Which of the message box icons a box shows. Icons of another process have
+// handles of their own, so what counts is the picture on the screen.
+CaughtBox::Icon ShownIcon(HWND iconControl) {
+    const auto shown = reinterpret_cast<HICON>(::SendMessageW(iconControl, STM_GETICON, 0, 0));
+    if (!shown) return CaughtBox::Icon::None;
+    const std::pair<LPCWSTR, CaughtBox::Icon> candidates[] = {{IDI_QUESTION, CaughtBox::Icon::Question},
+                                                              {IDI_HAND, CaughtBox::Icon::Stop}};
+    for (const auto& [id, icon] : candidates) {
+        if (shown == ::LoadIconW(nullptr, id)) return icon;
+    }
+    RECT area;
+    ::GetWindowRect(iconControl, &area);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    CaughtBox::Icon found = CaughtBox::Icon::Other;
+    WaitUntil(
+        [&] {
+            const std::vector<COLORREF> onScreen = ScreenPixels(area);
+            for (const auto& [id, icon] : candidates) {
+                if (onScreen == IconPixels(::LoadIconW(nullptr, id), width, height, onScreen.front())) {
+                    found = icon;
+                    return true;
+                }
+            }
+            return false;
+        },
+        std::chrono::seconds(2));
+    return found;
+}
+
 }  // namespace
 
 TempFolder::TempFolder(std::wstring_view name) : TempFolder(L"C:\\velmoria-tests", name) {}
@@ -96,6 +155,12 @@ std::string ReadBytes(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string Ascii(std::wstring_view text) {
+    std::string bytes;
+    for (wchar_t c : text) bytes += static_cast<char>(c);
+    return bytes;
+}
+
 void MakeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
 
 std::string SpcFileBytes(std::string_view song, std::string_view game) {
@@ -149,17 +214,31 @@ POINT CentreOf(HWND window) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+// A mouse event that carries its own position, so that it lands where it is
+// meant to however far the pointer's last move has got.
+INPUT MouseAt(POINT screen, DWORD flags) {
+    INPUT input = MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+    input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
+    return input;
+}
+
 void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag) {
-    ::SetCursorPos(screen.x, screen.y);
-    SendInputs({MouseInput(downFlag), MouseInput(upFlag)});
+    SendInputs({MouseAt(screen, 0), MouseAt(screen, downFlag), MouseAt(screen, upFlag)});
 }
 
 void ClickWindow(HWND window, DWORD downFlag, DWORD upFlag) { ClickAt(CentreOf(window), downFlag, upFlag); }
 
 void DoubleClickAt(POINT screen) {
-    ::SetCursorPos(screen.x, screen.y);
-    SendInputs({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP), MouseInput(MOUSEEVENTF_LEFTDOWN),
-                MouseInput(MOUSEEVENTF_LEFTUP)});
+    SendInputs({MouseAt(screen, 0), MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP),
+                MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP)});
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
 }
 
 void KeyDown(WORD virtualKey) { SendInputs({KeyInput(virtualKey, false)}); }
@@ -171,6 +250,34 @@ void PressKey(WORD virtualKey, bool ctrl, bool shift) {
     SendInputs({KeyInput(virtualKey, false), KeyInput(virtualKey, true)});
     if (shift) KeyUp(VK_SHIFT);
     if (ctrl) KeyUp(VK_CONTROL);
+}
+
+void SaveScreenshot(const std::wstring& path) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const WindowDc screen(nullptr);
+    const MemoryDc memory(screen.get());
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    const UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        const SelectedObject selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    }
+    const DWORD imageSize = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), imageSize);
+    WriteBytes(path, bytes);
 }
 
 RECT ChildRect(HWND child) {
@@ -219,18 +326,7 @@ CaughtBox ReadMessageBox(HWND box) {
     caught.owner = ::GetWindow(box, GW_OWNER);
     ::GetWindowThreadProcessId(box, &caught.process);
     const HWND icon = ::GetDlgItem(box, kMessageBoxIconId);
-    if (icon && ::IsWindowVisible(icon)) {
-        const auto shown = reinterpret_cast<HICON>(::SendMessageW(icon, STM_GETICON, 0, 0));
-        if (!shown) {
-            caught.icon = CaughtBox::Icon::None;
-        } else if (shown == ::LoadIconW(nullptr, IDI_QUESTION)) {
-            caught.icon = CaughtBox::Icon::Question;
-        } else if (shown == ::LoadIconW(nullptr, IDI_HAND)) {
-            caught.icon = CaughtBox::Icon::Stop;
-        } else {
-            caught.icon = CaughtBox::Icon::Other;
-        }
-    }
+    if (icon && ::IsWindowVisible(icon)) caught.icon = ShownIcon(icon);
     return caught;
 }
 

@@ -40,6 +40,8 @@ void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
+// Text of plain ASCII as the bytes a settings file holds.
+std::string Ascii(std::wstring_view text);
 void MakeFolder(const std::wstring& path);
 // A minimal SPC file with an ID666 tag naming the song and the game.
 std::string SpcFileBytes(std::string_view song, std::string_view game);
@@ -61,6 +63,11 @@ void PressKey(WORD virtualKey, bool ctrl = false, bool shift = false);
 void KeyDown(WORD virtualKey);
 void KeyUp(WORD virtualKey);
 POINT CentreOf(HWND window);
+// The window that has the keyboard focus in the thread of window (any process).
+HWND FocusOf(HWND window);
+
+// Saves the whole screen as a 24-bit bitmap file, for looking at later.
+void SaveScreenshot(const std::wstring& path);
 
 // The rectangle of a child window in its parent's client coordinates.
 RECT ChildRect(HWND child);

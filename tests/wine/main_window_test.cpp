@@ -128,6 +128,19 @@ TEST_F(MainWindowTest, AltFXEndsTheProgramWithoutWriting) {
     EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
 }
 
+// Wine's drop-down list takes F4 for itself even with Alt held, which kept
+// Alt+F4 from closing the window while the drive list had the focus.
+TEST_F(MainWindowTest, AltF4ClosesTheWindowEvenFromTheDriveList) {
+    SpcMain& window = StartWith("C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == Item(IDC_spcDrive); }));
+    KeyDown(VK_MENU);
+    PressKey(VK_F4);
+    KeyUp(VK_MENU);
+    EXPECT_TRUE(PumpUntil([&] { return !window.IsOpen(); }));
+    EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
+}
+
 TEST_F(MainWindowTest, SamplingListKeepsItsStoredOrderWithNothingSelectedAtCreation) {
     CreateMain();
     const HWND list = Item(IDC_listSampling);
