@@ -63,6 +63,7 @@ if(VELMORIA_TESTS)
         tests/wine/compact_test.cpp
         tests/wine/first_run_e2e_test.cpp
         tests/wine/main_window_test.cpp
+        tests/wine/play_test.cpp
         tests/wine/player_dialog_test.cpp
         tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp

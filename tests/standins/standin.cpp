@@ -174,9 +174,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         Log(L"close");
         ::DestroyWindow(window);
         return 0;
-    case WM_SHOWWINDOW:
-        Log(wParam ? L"shown" : L"hidden");
-        break;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -204,6 +201,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const int startupShow = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
     Log(L"start pid=" + std::to_wstring(::GetCurrentProcessId()) + L" show=" + std::to_wstring(startupShow) +
         L" cmdline=[" + commandLine + L"]");
+    Log(L"file=[" + g_request.spcPath + L"] song=[" + g_request.song + L"] game=[" + g_request.game +
+        L"] switches=[" + g_request.switches + L"]");
     if (options.exitAtOnce) {
         Log(L"end");
         return 0;
@@ -226,6 +225,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
                                           CW_USEDEFAULT, 420, 170, nullptr, nullptr, instance, nullptr);
     ::ShowWindow(window, showCommand);
     ::UpdateWindow(window);
+    Log(std::wstring(L"shown") + (::IsIconic(window) ? L" minimised" : L""));
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);

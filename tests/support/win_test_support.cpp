@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/win_handles.h"
+#include "app/win_text.h"
 #include "player/paths.h"
 #include "ui/dialog_window.h"
 
@@ -393,6 +394,98 @@ HWND FindProcessWindow(DWORD process, std::wstring_view title, std::wstring_view
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+StandIns::StandIns(std::wstring folder) : folder_(std::move(folder)) {
+    const std::wstring build = ParentFolder(ModuleFilePath());
+    for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
+        ::CopyFileW((build + L"\\standins\\" + name + L".EXE").c_str(), Path(name).c_str(), FALSE);
+    }
+}
+
+std::wstring StandIns::Path(std::wstring_view name) const { return JoinPath(folder_, std::wstring(name) + L".EXE"); }
+
+std::wstring StandIns::Log(std::wstring_view name) const {
+    const std::string bytes = ReadBytes(JoinPath(folder_, std::wstring(name) + L".log"));
+    if (bytes == "<missing>") return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
+std::vector<std::wstring> StandIns::CommandLines(std::wstring_view name) const {
+    std::vector<std::wstring> lines;
+    const std::wstring log = Log(name);
+    for (std::size_t at = log.find(L"cmdline=["); at != std::wstring::npos; at = log.find(L"cmdline=[", at + 1)) {
+        const std::size_t end = log.find(L"]\n", at);
+        lines.push_back(log.substr(at + 9, end - at - 9));
+    }
+    return lines;
+}
+
+std::vector<int> StandIns::ShowStates(std::wstring_view name) const {
+    std::vector<int> states;
+    const std::wstring log = Log(name);
+    for (std::size_t at = log.find(L" show="); at != std::wstring::npos; at = log.find(L" show=", at + 1)) {
+        states.push_back(static_cast<int>(std::wcstol(log.c_str() + at + 6, nullptr, 10)));
+    }
+    return states;
+}
+
+std::vector<DWORD> StandIns::ProcessIds(std::wstring_view name) const {
+    std::vector<DWORD> ids;
+    const std::wstring log = Log(name);
+    for (std::size_t at = log.find(L"start pid="); at != std::wstring::npos; at = log.find(L"start pid=", at + 1)) {
+        ids.push_back(static_cast<DWORD>(std::wcstoul(log.c_str() + at + 10, nullptr, 10)));
+    }
+    return ids;
+}
+
+bool StandIns::WaitForLog(std::wstring_view name, std::wstring_view text, std::chrono::milliseconds timeout) const {
+    return WaitUntil([&] { return Log(name).find(text) != std::wstring::npos; }, timeout);
+}
+
+void StandIns::EndAll() const {
+    for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
+        for (const DWORD id : ProcessIds(name)) {
+            UniqueKernelHandle player(
+                ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+            // The identifier may belong to another program by now.
+            wchar_t image[MAX_PATH * 2] = L"";
+            DWORD size = ARRAYSIZE(image);
+            if (player && ::QueryFullProcessImageNameW(player.get(), 0, image, &size) &&
+                EndsWithNoCase(std::wstring_view(image, size), std::wstring(name) + L".EXE")) {
+                ::TerminateProcess(player.get(), 0);
+                ::WaitForSingleObject(player.get(), 2000);
+            }
+        }
+    }
+}
+
+HWND WindowOfProcess(DWORD process, bool visibleOnly) {
+    struct Search {
+        DWORD process;
+        bool visibleOnly;
+        HWND found;
+    } search{process, visibleOnly, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || ::GetWindowTextLengthW(window) == 0) return TRUE;
+            if (s->visibleOnly && !::IsWindowVisible(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ProcessRunning(DWORD process) {
+    UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    return handle && ::WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
 }
 
 Background::Background(std::function<void()> action) : thread_(std::move(action)) {}

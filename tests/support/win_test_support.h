@@ -117,6 +117,35 @@ CaughtBox ReadMessageBox(HWND box);
 // A top-level window of a process with the given title (empty: any title).
 HWND FindProcessWindow(DWORD process, std::wstring_view title, std::wstring_view className = {});
 
+// The stand-in players of one folder: copies them in, reads what they logged
+// (beside themselves), and ends those still running.
+class StandIns {
+public:
+    explicit StandIns(std::wstring folder);
+    StandIns(const StandIns&) = delete;
+    StandIns& operator=(const StandIns&) = delete;
+    ~StandIns() { EndAll(); }
+
+    const std::wstring& folder() const { return folder_; }
+    std::wstring Path(std::wstring_view name) const;  // "SPCPLAY" -> <folder>\SPCPLAY.EXE
+    std::wstring Log(std::wstring_view name) const;   // whole log, empty when none
+    // The command lines of the starts logged, in order.
+    std::vector<std::wstring> CommandLines(std::wstring_view name) const;
+    std::vector<int> ShowStates(std::wstring_view name) const;
+    std::vector<DWORD> ProcessIds(std::wstring_view name) const;
+    bool WaitForLog(std::wstring_view name, std::wstring_view text,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // Ends every stand-in process these logs name that is still running.
+    void EndAll() const;
+
+private:
+    std::wstring folder_;
+};
+
+// The window of a running process (its first visible or hidden top-level window).
+HWND WindowOfProcess(DWORD process, bool visibleOnly = false);
+bool ProcessRunning(DWORD process);
+
 // Runs an action on a helper thread while the test thread stays in a
 // blocking call (a modal window): the action waits for what it needs.
 class Background {

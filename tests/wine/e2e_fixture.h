@@ -20,9 +20,6 @@ protected:
     void SetUp() override {
         const std::wstring build = ParentFolder(ModuleFilePath());
         ::CopyFileW((build + L"\\Velmoria.exe").c_str(), (programFolder / L"Velmoria.exe").c_str(), FALSE);
-        for (const wchar_t* player : {L"SPCPLAY.EXE", L"WINSPC.EXE", L"ZDSPC.EXE"}) {
-            ::CopyFileW((build + L"\\standins\\" + player).c_str(), (work / player).c_str(), FALSE);
-        }
     }
 
     void TearDown() override {
@@ -30,7 +27,7 @@ protected:
             ::TerminateProcess(process_.get(), 99);
             ::WaitForSingleObject(process_.get(), 5000);
         }
-        EndStandIns();
+        players.EndAll();
     }
 
     void StoreSettings(std::string_view bytes) { WriteBytes(programFolder / L"Velmoria.ini", bytes); }
@@ -84,38 +81,9 @@ protected:
         return code;
     }
 
-    // What a stand-in player logged, one line each.
-    std::wstring StandInLog(const wchar_t* name) const {
-        const std::string bytes = ReadBytes(work / (std::wstring(name) + L".log"));
-        if (bytes == "<missing>") return {};
-        const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-        std::wstring text(static_cast<std::size_t>(size), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-        return text;
-    }
-
-    // Ends every stand-in still running, by its logged process identifier.
-    void EndStandIns() const {
-        for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
-            const std::wstring log = StandInLog(name);
-            for (std::size_t at = log.find(L"pid="); at != std::wstring::npos; at = log.find(L"pid=", at + 1)) {
-                const DWORD id = static_cast<DWORD>(std::wcstoul(log.c_str() + at + 4, nullptr, 10));
-                UniqueKernelHandle player(
-                    ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
-                // The identifier may belong to another program by now.
-                wchar_t image[MAX_PATH * 2] = L"";
-                DWORD size = ARRAYSIZE(image);
-                if (player && ::QueryFullProcessImageNameW(player.get(), 0, image, &size) &&
-                    EndsWithNoCase(std::wstring_view(image, size), std::wstring(name) + L".EXE")) {
-                    ::TerminateProcess(player.get(), 0);
-                    ::WaitForSingleObject(player.get(), 2000);
-                }
-            }
-        }
-    }
-
     TempFolder programFolder{L"installed"};
     TempFolder work{L"songs"};
+    StandIns players{work.path()};
 
 private:
     UniqueKernelHandle process_;
