@@ -14,6 +14,8 @@ namespace {
 // A settings file is two short lines. Past this size nothing can be a usable
 // path, so a huge or runaway file is not read into memory whole.
 constexpr DWORD kMaxSettingsBytes = 64 * 1024;
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 25;
 
 [[noreturn]] void ThrowLastError(const std::wstring& file) {
     throw SettingsWriteError(file, SystemErrorText(::GetLastError()));
@@ -86,11 +88,23 @@ void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t com
                           written == bytes.size() && ::FlushFileBuffers(file.get());
     const DWORD writeError = ::GetLastError();
     file.reset();
-    if (complete &&
-        ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return;
+    DWORD error = complete ? ERROR_SUCCESS : (writeError ? writeError : ERROR_HANDLE_DISK_FULL);
+    if (complete) {
+        // Another program may hold the old file open for a moment (a virus
+        // scanner, an editor reading it); the replacement waits for it briefly.
+        // Some systems report that as a denied access rather than a sharing
+        // violation; a read-only file was turned away above.
+        for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+            if (::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return;
+            }
+            error = ::GetLastError();
+            if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED) {
+                break;
+            }
+            ::Sleep(kReplaceRetryMs);
+        }
     }
-    const DWORD error = complete ? ::GetLastError() : (writeError ? writeError : ERROR_HANDLE_DISK_FULL);
     ::DeleteFileW(temporary.c_str());
     throw SettingsWriteError(path, SystemErrorText(error));
 }

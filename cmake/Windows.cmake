@@ -60,10 +60,13 @@ if(VELMORIA_TESTS)
 
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
+        tests/wine/about_test.cpp
         tests/wine/compact_test.cpp
+        tests/wine/file_list_test.cpp
         tests/wine/first_run_e2e_test.cpp
         tests/wine/main_window_test.cpp
         tests/wine/play_test.cpp
+        tests/wine/program_e2e_test.cpp
         tests/wine/player_dialog_test.cpp
         tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp

@@ -344,6 +344,13 @@ void DialogWindow::Close() {
         if (::IsWindow(window)) ::EnableWindow(window, TRUE);
     }
     disabledForModal_.clear();
+    // The window that was active before goes back in front, rather than
+    // whatever the system picks once this one has gone.
+    if (activeBeforeModal_ && ::IsWindow(activeBeforeModal_) && ::IsWindowVisible(activeBeforeModal_) &&
+        ::GetForegroundWindow() == hwnd_) {
+        ::SetForegroundWindow(activeBeforeModal_);
+    }
+    activeBeforeModal_ = nullptr;
     ::DestroyWindow(hwnd_);
     // A close that came in a sent message (another program's WM_CLOSE or
     // BM_CLICK) leaves a modal loop waiting in GetMessage: wake it.
@@ -352,6 +359,7 @@ void DialogWindow::Close() {
 
 void DialogWindow::RunModal() {
     if (!hwnd_) return;
+    activeBeforeModal_ = ::GetForegroundWindow();
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND window, LPARAM self) -> BOOL {
@@ -363,8 +371,7 @@ void DialogWindow::RunModal() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(this));
-    ::ShowWindow(hwnd_, SW_SHOW);
-    ::SetForegroundWindow(hwnd_);
+    ShowInFront();
     MSG message;
     while (IsOpen()) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
@@ -378,6 +385,16 @@ void DialogWindow::RunModal() {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
+    }
+}
+
+void DialogWindow::ShowInFront() {
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    // Through the dialog manager, which also makes a focused push button the
+    // default one; a plain SetFocus while the window was hidden does not.
+    if (const HWND first = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE)) {
+        ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
     }
 }
 

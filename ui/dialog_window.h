@@ -41,6 +41,10 @@ public:
     // windows it had disabled, so that the activation returns to them.
     void Close();
 
+    // Shows the window in front, with the focus on its first control in the
+    // tab order (a push button there becomes the one Enter presses).
+    void ShowInFront();
+
     // Shows the window modally: the program's other windows take no input
     // until it has closed. The window has no owner. Returns when it is closed.
     void RunModal();
@@ -112,6 +116,7 @@ private:
     UniqueIcon smallIcon_;
     UniqueFont defaultFont_;
     std::vector<HWND> disabledForModal_;
+    HWND activeBeforeModal_ = nullptr;
 };
 
 // Offers a message to the accelerators (for acceleratorWindow, only while it

@@ -226,8 +226,7 @@ void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
 void SpcMain::Show() {
     // Centred at the width it opens with, which start-up may have narrowed.
     CenterOnScreen();
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::SetForegroundWindow(hwnd());
+    ShowInFront();
 }
 
 int SpcMain::Run() { return RunMessageLoop(hwnd(), accelerators_); }

@@ -144,8 +144,8 @@ void WriteBytes(const std::wstring& path, std::string_view bytes) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return "<missing>";
     std::string bytes(1 << 20, '\0');
     DWORD read = 0;
