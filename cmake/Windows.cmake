@@ -93,3 +93,12 @@ endforeach()
 add_executable(demo_driver tests/demo/demo_driver.cpp)
 target_compile_definitions(demo_driver PRIVATE ${VELMORIA_WIN_DEFINITIONS})
 target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+
+# Benchmarks: figures printed by scripts/bench.sh, not tests.
+if(VELMORIA_TESTS)
+    add_executable(list_bench tests/bench/list_bench.cpp)
+    target_link_libraries(list_bench PRIVATE velmoria_test_support)
+    add_executable(minimal_window WIN32 tests/bench/minimal_window.cpp)
+    target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
+    target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+endif()

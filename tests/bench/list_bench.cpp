@@ -1,0 +1,170 @@
+// Benchmarks that print figures (never pass or fail on time): filling the
+// browsing lists from large folders beside a bare enumeration of the same
+// folder, the size of Velmoria.exe, and its time from process start to a
+// shown main window beside a minimal program that opens one window.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win_handles.h"
+#include "app/win_text.h"
+#include "player/paths.h"
+#include "tests/support/win_test_support.h"
+#include "ui/browse_lists.h"
+
+namespace velmoria::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRuns = 5;
+
+double MedianMs(const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The enumeration the lists are measured against: every entry of the folder,
+// nothing else done with it.
+std::size_t BareEnumeration(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    std::size_t count = 0;
+    UniqueFind find(::FindFirstFileExW(JoinPath(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return 0;
+    do {
+        ++count;
+    } while (::FindNextFileW(find.get(), &entry));
+    return count;
+}
+
+std::size_t CountEntries(const std::wstring& folder) { return BareEnumeration(folder); }
+
+// Makes (once, then reuses) a folder of spcFiles SPC files and as many others.
+std::wstring FilesFolder(int spcFiles) {
+    const std::wstring folder = L"C:\\velmoria-bench\\files-" + std::to_wstring(spcFiles);
+    test::MakeFolder(L"C:\\velmoria-bench");
+    test::MakeFolder(folder);
+    if (CountEntries(folder) >= static_cast<std::size_t>(2 * spcFiles + 2)) return folder;
+    for (int i = 0; i < spcFiles; ++i) {
+        for (const wchar_t* extension : {L".spc", L".txt"}) {
+            const std::wstring name = JoinPath(folder, L"Track " + std::to_wstring(i) + extension);
+            UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+    }
+    return folder;
+}
+
+std::wstring SubfoldersFolder(int subfolders) {
+    const std::wstring folder = L"C:\\velmoria-bench\\folders-" + std::to_wstring(subfolders);
+    test::MakeFolder(L"C:\\velmoria-bench");
+    test::MakeFolder(folder);
+    if (CountEntries(folder) >= static_cast<std::size_t>(subfolders + 2)) return folder;
+    for (int i = 0; i < subfolders; ++i) test::MakeFolder(JoinPath(folder, L"Album " + std::to_wstring(i)));
+    return folder;
+}
+
+// A hidden window holding one data-less list box, as the windows create them.
+class ListHost {
+public:
+    ListHost() {
+        window_.reset(::CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 200, 400, nullptr, nullptr,
+                                        ::GetModuleHandleW(nullptr), nullptr));
+        list_ = ::CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | kBrowseListStyle, 0, 0, 200, 400,
+                                  window_.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    }
+    HWND list() const { return list_; }
+
+private:
+    UniqueWindow window_;
+    HWND list_ = nullptr;
+};
+
+void ListFillFigures() {
+    std::printf("%-44s %12s %12s %8s\n", "list fill", "list (ms)", "bare (ms)", "ratio");
+    {
+        const std::wstring folder = FilesFolder(20000);
+        ListHost host;
+        FileList files;
+        files.Attach(host.list(), L"*.SPC", L"C:\\");
+        const double bare = MedianMs([&] { BareEnumeration(folder); });
+        const double list = MedianMs([&] { files.SetPath(folder); });
+        std::printf("%-44s %12.1f %12.1f %8.2f   (%d entries listed)\n", "file list, 20,000 SPC + 20,000 other files",
+                    list, bare, list / bare, files.Count());
+    }
+    {
+        const std::wstring folder = SubfoldersFolder(5000);
+        ListHost host;
+        FolderList folders;
+        folders.Attach(host.list(), L"C:\\");
+        const double bare = MedianMs([&] { BareEnumeration(folder); });
+        // The same folder again still reads it afresh and refills the list.
+        const double list = MedianMs([&] { folders.SetPath(folder); });
+        std::printf("%-44s %12.1f %12.1f %8.2f   (%d entries listed)\n", "folder list, 5,000 subfolders", list, bare,
+                    list / bare, folders.Count());
+    }
+}
+
+// Milliseconds from CreateProcess to a visible top-level window of the process
+// (one with a menu, when menu is set), median of several starts.
+double TimeToWindow(const std::wstring& exe, const std::wstring& workingFolder, bool menu) {
+    return MedianMs([&] {
+        std::wstring line = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder.c_str(),
+                              &startup, &info)) {
+            return;
+        }
+        UniqueKernelHandle process(info.hProcess);
+        UniqueKernelHandle thread(info.hThread);
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        while (Clock::now() < deadline) {
+            const HWND window = test::WindowOfProcess(info.dwProcessId, true);
+            if (window && (!menu || ::GetMenu(window))) break;
+            ::Sleep(1);
+        }
+        ::TerminateProcess(process.get(), 0);
+        ::WaitForSingleObject(process.get(), 5000);
+    });
+}
+
+void ProgramFigures() {
+    const std::wstring build = ParentFolder(ModuleFilePath());
+    const std::wstring velmoria = build + L"\\Velmoria.exe";
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(velmoria.c_str(), GetFileExInfoStandard, &data);
+    std::printf("\nVelmoria.exe size: %lu bytes (%.0f KiB)\n", data.nFileSizeLow, data.nFileSizeLow / 1024.0);
+
+    const test::TempFolder installed(L"bench-program");
+    const test::TempFolder songs(L"bench-songs");
+    ::CopyFileW(velmoria.c_str(), (installed / L"Velmoria.exe").c_str(), FALSE);
+    test::WriteBytes(installed / L"Velmoria.ini", "C:\\P\\WINSPC.EXE\r\n 0 \r\n");
+    // One start first, so that neither program pays for Wine's own warm-up.
+    TimeToWindow(build + L"\\minimal_window.exe", songs.path(), false);
+    const double minimal = TimeToWindow(build + L"\\minimal_window.exe", songs.path(), false);
+    const double main = TimeToWindow(installed / L"Velmoria.exe", songs.path(), true);
+    std::printf("%-44s %12s\n", "process start to window shown", "median (ms)");
+    std::printf("%-44s %12.1f\n", "minimal Win32 program, one window", minimal);
+    std::printf("%-44s %12.1f   (%.2f x the minimal program)\n", "Velmoria.exe, main window", main, main / minimal);
+}
+
+}  // namespace
+}  // namespace velmoria::bench
+
+int main() {
+    velmoria::bench::ListFillFigures();
+    velmoria::bench::ProgramFigures();
+    return 0;
+}
