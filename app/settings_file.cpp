@@ -7,6 +7,7 @@
 #include "app/win_handles.h"
 #include "app/win_text.h"
 #include "player/paths.h"
+#include "player/win_routines.h"
 
 namespace velmoria {
 namespace {
@@ -27,11 +28,9 @@ std::string StorableAnsiPath(std::wstring_view playerPath, const std::wstring& f
     bool lossless = true;
     std::string bytes = ToAnsi(playerPath, &lossless);
     if (lossless) return bytes;
-    const std::wstring longPath(playerPath);
-    wchar_t shortPath[MAX_PATH * 4];
-    const DWORD length = ::GetShortPathNameW(longPath.c_str(), shortPath, ARRAYSIZE(shortPath));
-    if (length > 0 && length < ARRAYSIZE(shortPath)) {
-        bytes = ToAnsi(std::wstring_view(shortPath, length), &lossless);
+    const std::wstring shortPath = ShortPathName(playerPath);
+    if (!shortPath.empty()) {
+        bytes = ToAnsi(shortPath, &lossless);
         if (lossless) return bytes;
     }
     throw SettingsWriteError(file, L"The player's path holds characters that the system's code page cannot store.");
@@ -51,7 +50,7 @@ SettingsStore::SettingsStore(std::wstring programFolder) : programFolder_(std::m
 std::wstring SettingsStore::SettingsFilePath() const { return JoinPath(programFolder_, kSettingsFileName); }
 
 Settings SettingsStore::ReadSettings() const {
-    const std::wstring path = SettingsFilePath();
+    const std::wstring path = ExtendedLengthPath(SettingsFilePath());
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
@@ -70,19 +69,20 @@ Settings SettingsStore::ReadSettings() const {
 }
 
 void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const {
-    const std::wstring path = SettingsFilePath();
-    const std::string bytes = FormatSettings(StorableAnsiPath(playerPath, path), compactFlag);
-    const std::wstring temporary = path + L".tmp";
+    const std::wstring shown = SettingsFilePath();  // as messages name it
+    const std::string bytes = FormatSettings(StorableAnsiPath(playerPath, shown), compactFlag);
+    const std::wstring path = ExtendedLengthPath(shown);
+    const std::wstring temporary = ExtendedLengthPath(shown + L".tmp");
     // A read-only settings file stays as it is. Replacing it by renaming would
     // get past the attribute on some file systems, so it is checked here.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        throw SettingsWriteError(path, SystemErrorText(ERROR_ACCESS_DENIED));
+        throw SettingsWriteError(shown, SystemErrorText(ERROR_ACCESS_DENIED));
     }
 
     UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) ThrowLastError(path);
+    if (!file) ThrowLastError(shown);
     DWORD written = 0;
     const bool complete = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                           written == bytes.size() && ::FlushFileBuffers(file.get());
@@ -106,7 +106,7 @@ void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t com
         }
     }
     ::DeleteFileW(temporary.c_str());
-    throw SettingsWriteError(path, SystemErrorText(error));
+    throw SettingsWriteError(shown, SystemErrorText(error));
 }
 
 }  // namespace velmoria

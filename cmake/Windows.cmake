@@ -55,13 +55,16 @@ if(CMAKE_OBJDUMP AND NOT MSVC)
 endif()
 
 if(VELMORIA_TESTS)
-    add_library(velmoria_test_support STATIC tests/support/win_test_support.cpp)
-    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock)
+    add_library(velmoria_test_support STATIC tests/support/resource_counts.cpp tests/support/win_test_support.cpp)
+    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock psapi)
 
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
         tests/wine/about_test.cpp
+        tests/wine/bad_input_test.cpp
         tests/wine/compact_test.cpp
+        tests/wine/dpi_test.cpp
+        tests/wine/faults_test.cpp
         tests/wine/file_list_test.cpp
         tests/wine/first_run_e2e_test.cpp
         tests/wine/main_window_test.cpp
@@ -70,6 +73,7 @@ if(VELMORIA_TESTS)
         tests/wine/player_dialog_test.cpp
         tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp
+        tests/wine/soak_test.cpp
         tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )
@@ -101,4 +105,10 @@ if(VELMORIA_TESTS)
     add_executable(minimal_window WIN32 tests/bench/minimal_window.cpp)
     target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+endif()
+
+if(VELMORIA_TESTS)
+    add_executable(settings_writer tests/faults/settings_writer.cpp)
+    target_link_libraries(settings_writer PRIVATE velmoria_win)
+    target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 endif()

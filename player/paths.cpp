@@ -88,6 +88,28 @@ bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns) {
     }
 }
 
+namespace {
+// CreateDirectory's limit (260 less room for an 8.3 name) is the lowest of them.
+constexpr std::size_t kShortestPathLimit = 248;
+constexpr std::wstring_view kExtendedPrefix = L"\\\\?\\";
+constexpr std::wstring_view kExtendedUncPrefix = L"\\\\?\\UNC\\";
+}  // namespace
+
+std::wstring ExtendedLengthPath(std::wstring_view path) {
+    if (path.size() < kShortestPathLimit || path.starts_with(kExtendedPrefix)) return std::wstring(path);
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        return std::wstring(kExtendedPrefix) + std::wstring(path);
+    }
+    if (path.starts_with(L"\\\\")) return std::wstring(kExtendedUncPrefix) + std::wstring(path.substr(2));
+    return std::wstring(path);
+}
+
+std::wstring WithoutExtendedPrefix(std::wstring_view path) {
+    if (path.starts_with(kExtendedUncPrefix)) return L"\\\\" + std::wstring(path.substr(kExtendedUncPrefix.size()));
+    if (path.starts_with(kExtendedPrefix)) return std::wstring(path.substr(kExtendedPrefix.size()));
+    return std::wstring(path);
+}
+
 std::wstring CommandArgument(std::wstring_view text) {
     if (text.find(L' ') == std::wstring_view::npos) return std::wstring(text);
     std::wstring quoted;

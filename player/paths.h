@@ -34,6 +34,14 @@ std::wstring_view TrimTrailingSpaces(std::wstring_view text);
 // of characters and "?" for exactly one; only the long name is looked at.
 bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns);
 
+// A full path as the file functions take it at any length: paths that reach
+// the old 260-character limit get the "\\?\" prefix (UNC paths its
+// "\\?\UNC\" form); shorter and relative paths are returned unchanged.
+std::wstring ExtendedLengthPath(std::wstring_view path);
+// The other way: a path without the "\\?\" prefix, for the user and for
+// programs that do not understand it.
+std::wstring WithoutExtendedPrefix(std::wstring_view path);
+
 // A command-line argument: the text itself, or in double quotes when it holds
 // a space and would otherwise split into two arguments.
 std::wstring CommandArgument(std::wstring_view text);

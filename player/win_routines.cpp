@@ -18,7 +18,7 @@ constexpr DWORD kShortPathBuffer = 300;
 }  // namespace
 
 bool FileExists(std::wstring_view path) {
-    const std::wstring pattern(path);
+    const std::wstring pattern = ExtendedLengthPath(path);
     WIN32_FIND_DATAW entry;
     UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
     if (!find) {
@@ -36,15 +36,18 @@ bool FileExists(std::wstring_view path) {
 }
 
 std::wstring ShortPathName(std::wstring_view path) {
-    const std::wstring longPath(TrimTrailingSpaces(path));
-    if (longPath.empty()) return {};
+    const std::wstring_view trimmed = TrimTrailingSpaces(path);
+    if (trimmed.empty()) return {};
+    const std::wstring longPath = ExtendedLengthPath(trimmed);
     std::vector<wchar_t> buffer(kShortPathBuffer, L'\0');
     // A short form longer than the buffer makes the call return the size it
     // needs; the path may change meanwhile, hence the loop.
     for (int attempt = 0; attempt < 4; ++attempt) {
         const DWORD length = ::GetShortPathNameW(longPath.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size()) return std::wstring(StripNulls(std::wstring_view(buffer.data(), length)));
+        if (length < buffer.size()) {
+            return WithoutExtendedPrefix(StripNulls(std::wstring_view(buffer.data(), length)));
+        }
         buffer.assign(length + 1, L'\0');
     }
     return {};

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Prints the benchmark figures: filling the browsing lists from large folders
-# beside a bare enumeration of the same folder, the program's size and its
-# start-up time beside a minimal window program (all under Wine, on a private
-# Xvfb display), and a long run of the settings fuzzer. Figures only: nothing
-# here passes or fails on time. The test folders are kept in build/bench-prefix,
-# so later runs do not make them again.
+# Prints the benchmark figures, all under Wine on a private Xvfb display:
+# filling the browsing lists from large folders beside a bare enumeration of
+# the same folder, the program's size and its start-up time beside a minimal
+# window program, a folder of 100,000 songs, a soak of 1,000 plays and stops
+# with the process's counts, 200 kills of a writer in mid-write, the writers
+# on a full and a read-only disk; then a long run of the settings fuzzer.
+# Times are figures only: nothing here passes or fails on time. The large
+# folders are kept in build/bench-prefix, so later runs do not make them again.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -12,11 +14,38 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" clang libclang-rt-1
 
 trap stop_services EXIT
 start_xvfb
+SERVICES_DIR=${SERVICES_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/velmoria.XXXXXX")}
 prepare_prefix "$BUILD_ROOT/bench-prefix"
+prepare_test_drives
 build_windows Release
+tests=$BUILD_ROOT/windows/wine_tests.exe
 
-echo "== Lists, size and start-up (Wine)"
+# Runs some of the Wine tests and keeps their figures and verdicts.
+figures() {
+    wine "$tests" --gtest_filter="$1" 2>/dev/null | tr -d '\r' |
+        grep -E '^\[ figures|^\[ +(OK|FAILED|SKIPPED) +\] .*\(' || true
+}
+
+echo "== Lists, size and start-up"
 wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
+
+echo
+echo "== A folder of 100,000 songs"
+large="$WINEPREFIX/drive_c/velmoria-bench/songs-100000"
+if [ ! -d "$large" ]; then
+    mkdir -p "$large"
+    (cd "$large" && seq -f 'Song %06g.spc' 1 100000 | xargs -d '\n' touch)
+fi
+VELMORIA_LARGE_FOLDER='C:\velmoria-bench\songs-100000' figures 'BadInputTest.AVeryLargeFolder*'
+
+echo
+echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops"
+VELMORIA_SOAK_CYCLES=${VELMORIA_BENCH_SOAK_CYCLES:-1000} figures 'Soak.*'
+
+echo
+echo "== Faults"
+VELMORIA_KILL_RUNS=${VELMORIA_BENCH_KILL_RUNS:-200} figures 'KilledWriter.*'
+figures 'FaultyDriveTest.*:MisbehavingPlayerTest.*'
 
 echo
 echo "== Settings fuzzer, ${VELMORIA_BENCH_FUZZ_RUNS:-1000000} inputs"

@@ -81,12 +81,40 @@ prepare_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     # A crash prints its backtrace and ends the program, with no dialog waiting for a click.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Names that begin with a dot are ordinary names on Windows, not hidden ones.
+    wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
+}
+
+MOUNTED=()
+
+# Drives for the tests of what only a drive shows: V: is a folder of the
+# tests' own (a drive root), W: a full disk, X: a read-only folder holding a
+# settings file. W: and X: need mount rights; without them those tests skip.
+prepare_test_drives() {
+    local drives="$WINEPREFIX/drive_c" devices="$WINEPREFIX/dosdevices"
+    mkdir -p "$drives/velmoria-v" "$drives/velmoria-w" "$drives/velmoria-x"
+    ln -sfn "$drives/velmoria-v" "$devices/v:"
+    if as_root mount -t tmpfs -o size=64k velmoria-full "$drives/velmoria-w" 2>/dev/null; then
+        MOUNTED+=("$drives/velmoria-w")
+        ln -sfn "$drives/velmoria-w" "$devices/w:"
+    fi
+    local source="$SERVICES_DIR/read-only"
+    mkdir -p "$source"
+    printf 'C:\\P\\WINSPC.EXE\r\n 1 \r\n' >"$source/Velmoria.ini"
+    if as_root mount --bind "$source" "$drives/velmoria-x" 2>/dev/null; then
+        MOUNTED+=("$drives/velmoria-x")
+        if as_root mount -o remount,ro,bind "$drives/velmoria-x" 2>/dev/null; then
+            ln -sfn "$drives/velmoria-x" "$devices/x:"
+        fi
+    fi
 }
 
 stop_services() {
     if [ -n "$OWN_PREFIX" ]; then
         WINEPREFIX=$OWN_PREFIX wineserver -k 2>/dev/null || true
     fi
+    local mount
+    for mount in "${MOUNTED[@]}"; do as_root umount "$mount" 2>/dev/null || true; done
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true

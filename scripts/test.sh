@@ -40,10 +40,7 @@ if ! wait "$prefix_job"; then
     exit 1
 fi
 export WINEPREFIX=$PREFIX_DIR/wine
-# A spare drive V: whose root is a folder of the tests' own, for what only a
-# drive root shows (paths like V:\Velmoria.ini).
-mkdir -p "$WINEPREFIX/drive_c/velmoria-v"
-ln -sfn "$WINEPREFIX/drive_c/velmoria-v" "$WINEPREFIX/dosdevices/v:"
+prepare_test_drives
 
 echo "== Windows tests under Wine"
 cd "$BUILD_ROOT/windows"

@@ -51,7 +51,7 @@ void AboutWindow::OnCreate() {
     UseProgramIcon();
 
     CreateControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_cmdClose, kCmdClose);
-    CreateLabel(L"Pictures \u00A9 2026 the Velmoria project", IDC_AboutLabel5, kAboutLabel5, LabelAlign::Centre);
+    CreateLabel(L"Art \u00A9 2026 the Velmoria project", IDC_AboutLabel5, kAboutLabel5, LabelAlign::Centre);
     CreateLabel(L"Web Site: www.example.org/velmoria", IDC_AboutLabel4, kAboutLabel4, LabelAlign::Centre);
     CreateLabel(L"Pip!", IDC_AboutLabel3, kAboutLabel3, LabelAlign::LeftAutoSize);
     CreateLabel(L"Email: velmoria@example.org", IDC_AboutLabel2, kAboutLabel2, LabelAlign::Centre);

@@ -25,7 +25,7 @@ bool NameLess(const std::wstring& a, const std::wstring& b) {
 // False when the folder cannot be read; an empty folder is no failure.
 bool ListFolder(const std::wstring& folder, bool directories, std::wstring_view patterns,
                 std::vector<std::wstring>& names) {
-    const std::wstring query = JoinPath(folder, L"*");
+    const std::wstring query = ExtendedLengthPath(JoinPath(folder, L"*"));
     WIN32_FIND_DATAW entry;
     UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
                                        directories ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
@@ -306,7 +306,7 @@ void FolderList::Attach(HWND list, std::wstring_view folder) {
 bool FolderList::SetPath(std::wstring_view path) {
     const std::wstring full = NormalizeFolder(path);
     if (full.empty()) return false;
-    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     std::vector<std::wstring> subfolders;
     if (!ListFolder(full, true, {}, subfolders)) return false;

@@ -187,7 +187,14 @@ void DialogWindow::DrawLabel(const DRAWITEMSTRUCT& item) const {
     const SelectedObject selected(dc, font ? static_cast<HGDIOBJ>(font) : defaultFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(item.hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    const RECT& box = item.rcItem;
+    // A label may reach past the window's edge; its text keeps to the part
+    // that shows.
+    RECT box = item.rcItem;
+    RECT shown;
+    ::GetClientRect(hwnd_, &shown);
+    ::MapWindowPoints(hwnd_, item.hwndItem, reinterpret_cast<POINT*>(&shown), 2);
+    box.left = std::max(box.left, shown.left);
+    box.right = std::min(box.right, shown.right);
     if (label->align == LabelAlign::LeftAutoSize) {
         ::TextOutW(dc, box.left, box.top, text.data(), static_cast<int>(text.size()));
         return;
@@ -277,15 +284,26 @@ void DialogWindow::FitCheckBoxText(int id) {
 
 void DialogWindow::FitComboField(int id, const TwipsRect& rect) {
     // A combo box's height is that of its selection field, which follows the
-    // field's item height: adjust that until the field has the layout's height.
+    // field's item height: change that by what the height is off.
     const HWND combo = Item(id);
     const int wanted = Pixels(rect.height);
-    RECT current;
-    ::GetWindowRect(combo, &current);
-    const int difference = wanted - (current.bottom - current.top);
+    auto height = [combo] {
+        RECT current;
+        ::GetWindowRect(combo, &current);
+        return static_cast<int>(current.bottom - current.top);
+    };
+    auto itemHeight = [combo] {
+        return static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    };
+    const int difference = wanted - height();
     if (difference == 0) return;
-    const auto itemHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, itemHeight + difference));
+    const int target = itemHeight() + difference;
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, target));
+    if (height() == wanted) return;
+    // Some systems report the field's item height with a margin the setting
+    // adds on its own; take that margin off and set it again.
+    const int margin = itemHeight() - target;
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, target - margin));
 }
 
 void DialogWindow::UseProgramIcon() {

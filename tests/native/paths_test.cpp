@@ -69,6 +69,20 @@ TEST(MatchesFilePattern, StaysFastOnHostilePatterns) {
     EXPECT_FALSE(MatchesFilePattern(name, L"*a*a*a*a*a*a*a*a*b"));
 }
 
+TEST(ExtendedLengthPath, PrefixesOnlyLongFullPaths) {
+    EXPECT_EQ(ExtendedLengthPath(L"C:\\Short\\Velmoria.ini"), L"C:\\Short\\Velmoria.ini");
+    const std::wstring longFolder = L"C:\\" + std::wstring(250, L'x');
+    EXPECT_EQ(ExtendedLengthPath(longFolder), L"\\\\?\\" + longFolder);
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\?\\" + longFolder), L"\\\\?\\" + longFolder);
+    const std::wstring share = L"\\\\server\\share\\" + std::wstring(250, L'y');
+    EXPECT_EQ(ExtendedLengthPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L'y'));
+    const std::wstring relative(300, L'z');
+    EXPECT_EQ(ExtendedLengthPath(relative), relative);
+    EXPECT_EQ(WithoutExtendedPrefix(ExtendedLengthPath(longFolder)), longFolder);
+    EXPECT_EQ(WithoutExtendedPrefix(ExtendedLengthPath(share)), share);
+    EXPECT_EQ(WithoutExtendedPrefix(L"C:\\x"), L"C:\\x");
+}
+
 TEST(CommandArgument, QuotesOnlyTextWithASpace) {
     EXPECT_EQ(CommandArgument(L"C:\\MUSIC\\SONG1.SPC"), L"C:\\MUSIC\\SONG1.SPC");
     EXPECT_EQ(CommandArgument(L"D:\\My Music\\Song 1.spc"), L"\"D:\\My Music\\Song 1.spc\"");

@@ -1,0 +1,226 @@
+// Faults: a writer killed mid-write, full and read-only disks under each of
+// the three writers of the settings file, and players that misbehave.
+#include <gmock/gmock.h>
+
+#include <random>
+
+#include "app/player_dialog.h"
+#include "app/win_handles.h"
+#include "app/win_text.h"
+#include "player/paths.h"
+#include "tests/wine/main_window_fixture.h"
+
+namespace velmoria::test {
+namespace {
+
+using testing::AnyOf;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+int EnvNumber(const wchar_t* name, int fallback) {
+    wchar_t value[32] = L"";
+    return ::GetEnvironmentVariableW(name, value, ARRAYSIZE(value)) ? std::stoi(value) : fallback;
+}
+
+TEST(KilledWriter, LeavesTheOldOrTheNewFileWholeNeverAnythingElse) {
+    const int kills = EnvNumber(L"VELMORIA_KILL_RUNS", 20);
+    TempFolder folder(L"killed");
+    const std::wstring file = folder / L"Velmoria.ini";
+    const std::string before = "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n";
+    const std::string after = "C:\\NEW PLAYERS\\WINSPC.EXE\r\n 1 \r\n";
+    WriteBytes(file, before);
+    const std::wstring writer = ParentFolder(ModuleFilePath()) + L"\\settings_writer.exe";
+    std::mt19937 random(20261206);
+    // Past the writer's start-up (about a tenth of a second under Wine), the
+    // kill lands in the middle of its stream of writes.
+    std::uniform_int_distribution<int> delayMs(120, 320);
+    int olds = 0, news = 0, midWrite = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        std::wstring line = L"\"" + writer + L"\" \"" + folder.path() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &info));
+        const UniqueKernelHandle process(info.hProcess);
+        const UniqueKernelHandle thread(info.hThread);
+        ::Sleep(static_cast<DWORD>(delayMs(random)));
+        ::TerminateProcess(process.get(), 1);
+        ::WaitForSingleObject(process.get(), 5000);
+        const std::string content = ReadBytes(file);
+        ASSERT_THAT(content, AnyOf(before, after)) << "after kill " << kill;
+        (content == before ? olds : news)++;
+        // A temporary file left behind shows a kill in the middle of a write.
+        if (Exists(file + L".tmp")) ++midWrite;
+        ::DeleteFileW((file + L".tmp").c_str());
+    }
+    std::printf("[ figures  ] %d kills while rewriting (%d in the middle of a write): %d left the old file, "
+                "%d the new one, none anything else\n",
+                kills, midWrite, olds, news);
+    EXPECT_GT(news, 0);  // the kills did land while it was writing
+}
+
+// Settings in a folder of a drive that the test command prepared.
+class FaultyDriveTest : public MainWindowFixture {
+protected:
+    bool UseDrive(const wchar_t* root) {
+        if (::GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) return false;
+        program.emplace(root, system);
+        file_ = JoinPath(root, L"Velmoria.ini");
+        return true;
+    }
+    std::string Settings() const { return ReadBytes(file_); }
+    void Open() {
+        CreateMain();
+        ASSERT_TRUE(main->Form_Load());
+        main->Show();
+    }
+    void SaveInDialog() {
+        WriteBytes(work / L"ZDSPC.EXE", "MZ");
+        Background saver([&] {
+            HWND dialog = nullptr;
+            WaitUntil([&] { return (dialog = FindProcessWindow(::GetCurrentProcessId(), L"Locate SPC Player")); });
+            ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0);
+            WaitUntil([&] { return FindMessageBox(::GetCurrentProcessId()) == nullptr; });
+            ::Sleep(300);
+            stayedOpen_ = ::IsWindow(dialog) != FALSE;
+            ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        main->mnuChoose_Click();
+    }
+    bool stayedOpen_ = false;
+    std::wstring file_;
+};
+
+// Each writer in turn meets a disk that cannot be written: start-up's compact
+// switch passes over it in silence, the menu's switch and the dialog's Save
+// say so; the old file stays and the program goes on.
+TEST_F(FaultyDriveTest, AFullDiskKeepsTheOldFileForEveryWriter) {
+    if (!UseDrive(L"W:\\")) GTEST_SKIP() << "no full-disk drive W: prepared";
+    const std::string stored = "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n";
+    WriteBytes(file_, stored);
+    // Fill the disk to the last byte.
+    {
+        UniqueFile filler(::CreateFileW(L"W:\\filler", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const std::string chunk(4096, 'f');
+        DWORD written = 0;
+        while (::WriteFile(filler.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) &&
+               written == chunk.size()) {
+        }
+        const std::string byte(1, 'f');
+        while (::WriteFile(filler.get(), byte.data(), 1, &written, nullptr) && written == 1) {
+        }
+    }
+    MessageBoxCatcher boxes;
+    Open();  // start-up switches to compact mode and cannot store it
+    EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode");
+    EXPECT_THAT(boxes.boxes(), IsEmpty());
+    EXPECT_EQ(Settings(), stored);
+
+    main->mnuCompressed_Click();
+    ASSERT_TRUE(boxes.WaitFor(1));
+    EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::Stop);
+    EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(L"W:\\Velmoria.ini"));
+    EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Compressed &Mode");
+    EXPECT_EQ(Settings(), stored);
+
+    SaveInDialog();
+    EXPECT_TRUE(stayedOpen_);
+    EXPECT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(Settings(), stored);
+    EXPECT_TRUE(main->IsOpen());
+    ::DeleteFileW(L"W:\\filler");
+    ::DeleteFileW(file_.c_str());
+    ::DeleteFileW(L"W:\\Velmoria.ini.tmp");
+}
+
+TEST_F(FaultyDriveTest, AReadOnlyProgramFolderKeepsTheOldFileForEveryWriter) {
+    if (!UseDrive(L"X:\\")) GTEST_SKIP() << "no read-only drive X: prepared";
+    const std::string stored = Settings();
+    ASSERT_EQ(stored, "C:\\P\\WINSPC.EXE\r\n 1 \r\n");
+    MessageBoxCatcher boxes;
+    Open();
+    EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode");
+    EXPECT_THAT(boxes.boxes(), IsEmpty());
+
+    main->mnuCompressed_Click();
+    ASSERT_TRUE(boxes.WaitFor(1));
+    EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::Stop);
+    EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(L"X:\\Velmoria.ini"));
+
+    SaveInDialog();
+    EXPECT_TRUE(stayedOpen_);
+    EXPECT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(Settings(), stored);
+    EXPECT_TRUE(main->IsOpen());
+}
+
+// ------------------------------------------------------- Misbehaving players
+
+class MisbehavingPlayerTest : public MainWindowFixture {
+protected:
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", nullptr);
+        players.EndAll();
+        MainWindowFixture::TearDown();
+    }
+    void StartWithPlayer(const wchar_t* name) {
+        WriteBytes(work / L"A.SPC", SpcFileBytes("A", "G"));
+        StartWith(Ascii(players.Path(name)) + "\r\n 0 \r\n");
+        main->Show();
+        ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);
+    }
+    std::wstring Caption() const { return WindowText(main->hwnd()); }
+    std::size_t Starts(const wchar_t* name) const { return players.CommandLines(name).size(); }
+
+    TempFolder playerFolder{L"odd players"};
+    StandIns players{playerFolder.path()};
+};
+
+TEST_F(MisbehavingPlayerTest, PlayersThatExitAtOnceOrNeverShowAWindow) {
+    for (const wchar_t* behaviour : {L"exit-at-once", L"no-window"}) {
+        ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", behaviour);
+        for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
+            MessageBoxCatcher boxes;
+            StartWithPlayer(name);
+            const std::size_t before = Starts(name);
+            main->cmdPlay_Click();  // returns at once: the program never waits on a player
+            ASSERT_TRUE(WaitUntil([&] { return Starts(name) == before + 1; })) << behaviour << " " << name;
+            EXPECT_EQ(Caption().back(), L']');
+            main->cmdPlay_Click();  // no window to find: even SPCPlay starts again
+            ASSERT_TRUE(WaitUntil([&] { return Starts(name) == before + 2; })) << behaviour << " " << name;
+            main->cmdStop_Click();
+            EXPECT_EQ(Caption(), L"Velmoria");
+            EXPECT_THAT(boxes.boxes(), IsEmpty()) << behaviour << " " << name;
+            main.reset();
+            players.EndAll();
+        }
+    }
+}
+
+TEST_F(MisbehavingPlayerTest, APlayerWhoseWindowComesASecondLate) {
+    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", L"late-window=1000");
+    for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
+        MessageBoxCatcher boxes;
+        StartWithPlayer(name);
+        main->cmdPlay_Click();
+        ASSERT_TRUE(WaitUntil([&] { return Starts(name) == 1; }));
+        main->cmdStop_Click();  // too early: there is no window yet to stop
+        EXPECT_EQ(Caption(), L"Velmoria");
+        ASSERT_TRUE(players.WaitForLog(name, L"shown"));
+        EXPECT_EQ(players.Log(name).find(L"close"), std::wstring::npos);
+        main->cmdPlay_Click();  // SPCPlay is refused now; the others start beside it
+        if (std::wstring_view(name) == L"SPCPLAY") {
+            ASSERT_TRUE(boxes.WaitFor(1));
+            EXPECT_THAT(boxes.texts()[0], HasSubstr(L"Hit that little stop button"));
+        } else {
+            EXPECT_TRUE(WaitUntil([&] { return Starts(name) == 2; }));
+            EXPECT_THAT(boxes.boxes(), IsEmpty());
+        }
+        main.reset();
+        players.EndAll();
+    }
+}
+
+}  // namespace
+}  // namespace velmoria::test
