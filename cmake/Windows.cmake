@@ -79,6 +79,10 @@ if(VELMORIA_TESTS)
     )
     target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)
     gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+
+    # Run by the high-DPI test in a process started at another DPI, not by CTest.
+    add_executable(dpi_checks tests/wine/dpi_checks.cpp ${VELMORIA_RESOURCES})
+    target_link_libraries(dpi_checks PRIVATE velmoria_test_support gmock_main)
 endif()
 
 # Stand-ins for the three players, for the tests and the demo: one source, one

@@ -414,32 +414,32 @@ std::wstring StandIns::Log(std::wstring_view name) const {
     return text;
 }
 
-std::vector<std::wstring> StandIns::CommandLines(std::wstring_view name) const {
-    std::vector<std::wstring> lines;
-    const std::wstring log = Log(name);
-    for (std::size_t at = log.find(L"cmdline=["); at != std::wstring::npos; at = log.find(L"cmdline=[", at + 1)) {
-        const std::size_t end = log.find(L"]\n", at);
-        lines.push_back(log.substr(at + 9, end - at - 9));
+// The text after each occurrence of key in a log, read by value.
+template <typename Read>
+auto EachValue(const std::wstring& log, std::wstring_view key, Read read) {
+    std::vector<decltype(read(std::wstring_view{}))> values;
+    for (std::size_t at = log.find(key); at != std::wstring::npos; at = log.find(key, at + 1)) {
+        values.push_back(read(std::wstring_view(log).substr(at + key.size())));
     }
-    return lines;
+    return values;
+}
+
+std::vector<std::wstring> StandIns::CommandLines(std::wstring_view name) const {
+    return EachValue(Log(name), L"cmdline=[", [](std::wstring_view rest) {
+        return std::wstring(rest.substr(0, rest.find(L"]\n")));
+    });
 }
 
 std::vector<int> StandIns::ShowStates(std::wstring_view name) const {
-    std::vector<int> states;
-    const std::wstring log = Log(name);
-    for (std::size_t at = log.find(L" show="); at != std::wstring::npos; at = log.find(L" show=", at + 1)) {
-        states.push_back(static_cast<int>(std::wcstol(log.c_str() + at + 6, nullptr, 10)));
-    }
-    return states;
+    return EachValue(Log(name), L" show=", [](std::wstring_view rest) {
+        return static_cast<int>(std::wcstol(std::wstring(rest.substr(0, 8)).c_str(), nullptr, 10));
+    });
 }
 
 std::vector<DWORD> StandIns::ProcessIds(std::wstring_view name) const {
-    std::vector<DWORD> ids;
-    const std::wstring log = Log(name);
-    for (std::size_t at = log.find(L"start pid="); at != std::wstring::npos; at = log.find(L"start pid=", at + 1)) {
-        ids.push_back(static_cast<DWORD>(std::wcstoul(log.c_str() + at + 10, nullptr, 10)));
-    }
-    return ids;
+    return EachValue(Log(name), L"start pid=", [](std::wstring_view rest) {
+        return static_cast<DWORD>(std::wcstoul(std::wstring(rest.substr(0, 12)).c_str(), nullptr, 10));
+    });
 }
 
 bool StandIns::WaitForLog(std::wstring_view name, std::wstring_view text, std::chrono::milliseconds timeout) const {

@@ -9,7 +9,23 @@ namespace {
 
 using testing::EndsWith;
 
-class FirstRunTest : public VelmoriaProcessFixture {};
+class FirstRunTest : public VelmoriaProcessFixture {
+protected:
+    // Starts a first run and answers its greeting with Enter; the greeting
+    // as it was, and the dialog that follows it (null when none came).
+    HWND AnswerGreeting(CaughtBox& greeting) {
+        Start();
+        const HWND box = WaitForBox();
+        if (!box) return nullptr;
+        greeting = ReadMessageBox(box);
+        EXPECT_EQ(FindMainWindow(), nullptr);
+        Front(box);
+        PressKey(VK_RETURN);
+        const HWND dialog = WaitForWindow(L"Locate SPC Player");
+        if (dialog) Front(dialog);
+        return dialog;
+    }
+};
 
 // The middle of the close box of a window's title bar.
 POINT CloseBoxOf(HWND window) {
@@ -21,19 +37,11 @@ POINT CloseBoxOf(HWND window) {
 }
 
 TEST_F(FirstRunTest, MessageDialogSaveRestartThenTheMainWindowWithThePlayer) {
-    Start();
-    const HWND greeting = WaitForBox();
-    ASSERT_NE(greeting, nullptr);
-    const CaughtBox first = ReadMessageBox(greeting);
-    EXPECT_EQ(first.text, L"This is your first time running this program!\nTake the time to locate an SPCPlayer.");
-    EXPECT_EQ(first.icon, CaughtBox::Icon::Question);
-    EXPECT_EQ(FindMainWindow(), nullptr);
-    Front(greeting);
-    PressKey(VK_RETURN);
-
-    const HWND dialog = WaitForWindow(L"Locate SPC Player");
+    CaughtBox greeting;
+    const HWND dialog = AnswerGreeting(greeting);
+    EXPECT_EQ(greeting.text, L"This is your first time running this program!\nTake the time to locate an SPCPlayer.");
+    EXPECT_EQ(greeting.icon, CaughtBox::Icon::Question);
     ASSERT_NE(dialog, nullptr);
-    Front(dialog);
     // The one-line file list shows the first player; Down moves to the next.
     const HWND files = ::GetDlgItem(dialog, IDC_exeFile);
     ClickWindow(files);
@@ -65,15 +73,9 @@ TEST_F(FirstRunTest, MessageDialogSaveRestartThenTheMainWindowWithThePlayer) {
 }
 
 TEST_F(FirstRunTest, ClosingTheDialogEndsTheProgramWithoutAMainWindow) {
-    Start();
-    const HWND greeting = WaitForBox();
-    ASSERT_NE(greeting, nullptr);
-    Front(greeting);
-    PressKey(VK_RETURN);
-
-    const HWND dialog = WaitForWindow(L"Locate SPC Player");
+    CaughtBox greeting;
+    const HWND dialog = AnswerGreeting(greeting);
     ASSERT_NE(dialog, nullptr);
-    Front(dialog);
     ClickAt(CloseBoxOf(dialog));
 
     const HWND error = WaitForBox();

@@ -58,6 +58,16 @@ protected:
         });
         return window;
     }
+    // Plays A.SPC through SPCPlay and hides its window, as the launcher
+    // means to; null when no window came.
+    HWND PlayWithHiddenSpcPlay() {
+        Song(L"A.SPC");
+        StartWithPlayer(players.Path(L"SPCPLAY"));
+        Play(L"A.SPC");
+        const HWND window = PlayerWindow(L"SPCPLAY");
+        if (window) ::ShowWindow(window, SW_HIDE);
+        return window;
+    }
     void EndPlayer(std::wstring_view name) {
         for (DWORD id : players.ProcessIds(name)) {
             UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
@@ -205,12 +215,7 @@ TEST_F(PlayTest, NothingSelectedOnlyAsksForASong) {
 }
 
 TEST_F(PlayTest, ASecondSpcPlayIsRefusedWhileItsHiddenWindowIsThere) {
-    Song(L"A.SPC");
-    StartWithPlayer(players.Path(L"SPCPLAY"));
-    Play(L"A.SPC");
-    const HWND window = PlayerWindow(L"SPCPLAY");
-    ASSERT_NE(window, nullptr);
-    ::ShowWindow(window, SW_HIDE);
+    ASSERT_NE(PlayWithHiddenSpcPlay(), nullptr);
     MessageBoxCatcher boxes;
     Play(L"A.SPC");
     ASSERT_TRUE(boxes.WaitFor(1));
@@ -220,12 +225,7 @@ TEST_F(PlayTest, ASecondSpcPlayIsRefusedWhileItsHiddenWindowIsThere) {
 }
 
 TEST_F(PlayTest, StopRestoresSpcPlayAndTypesTheKeyThatEndsIt) {
-    Song(L"A.SPC");
-    StartWithPlayer(players.Path(L"SPCPLAY"));
-    Play(L"A.SPC");
-    const HWND window = PlayerWindow(L"SPCPLAY");
-    ASSERT_NE(window, nullptr);
-    ::ShowWindow(window, SW_HIDE);
+    ASSERT_NE(PlayWithHiddenSpcPlay(), nullptr);
     ::SetForegroundWindow(main->hwnd());
     main->cmdStop_Click();
     EXPECT_EQ(Caption(), L"Velmoria");

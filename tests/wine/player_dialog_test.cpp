@@ -41,6 +41,15 @@ protected:
     }
     static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
     static void CloseBox(HWND dialog) { ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+    // Presses Save where it must refuse: a message comes, the dialog stays.
+    void SaveRefused(const MessageBoxCatcher& boxes) {
+        WithDialog([&](HWND dialog) {
+            Save(dialog);
+            ASSERT_TRUE(boxes.WaitFor(1));
+            EXPECT_TRUE(::IsWindow(dialog));
+            CloseBox(dialog);
+        });
+    }
     static void Select(HWND dialog, int index) {
         ::SendMessageW(::GetDlgItem(dialog, IDC_exeFile), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
@@ -118,12 +127,7 @@ TEST_F(PlayerDialogTest, APlayerInADriveRootGetsOneBackslash) {
 
 TEST_F(PlayerDialogTest, AFolderWithoutPlayersAsksForOneAndStaysOpen) {
     MessageBoxCatcher boxes;
-    WithDialog([&](HWND dialog) {
-        Save(dialog);
-        ASSERT_TRUE(boxes.WaitFor(1));
-        EXPECT_TRUE(::IsWindow(dialog));
-        CloseBox(dialog);
-    });
+    SaveRefused(boxes);
     ASSERT_THAT(boxes.texts(), ElementsAre(L"Please locate an SPCPlayer!"));
     EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::None);
     EXPECT_EQ(StoredSettings(), "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n");
@@ -150,12 +154,7 @@ TEST_F(PlayerDialogTest, AnUnwritableSettingsFileIsReportedAndTheDialogStays) {
     const std::wstring file = programFolder / L"Velmoria.ini";
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
     MessageBoxCatcher boxes;
-    WithDialog([&](HWND dialog) {
-        Save(dialog);
-        ASSERT_TRUE(boxes.WaitFor(1));
-        EXPECT_TRUE(::IsWindow(dialog));
-        CloseBox(dialog);
-    });
+    SaveRefused(boxes);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::Stop);
     EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(file));
