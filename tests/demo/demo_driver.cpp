@@ -7,6 +7,7 @@
 //   click:<title>:<id>  clicks the control with that id in that window
 //   command:<title>:<id> sends a menu command to that window
 //   select:<title>:<id>:<index>  selects an entry of a list in that window
+//   box                 waits for a message box (and leaves it open)
 //   ok                  presses OK in the message box that is open
 //   rect:<title>        prints "left top width height" of that window
 //   sleep:<ms>          waits
@@ -96,6 +97,7 @@ bool FirstRun() {
 bool RunStep(std::wstring_view step) {
     const std::wstring verb = Field(step, 0);
     if (verb == L"first-run") return FirstRun();
+    if (verb == L"box") return WaitFor([] { return FindMessageBox(); }) != nullptr;
     if (verb == L"ok") {
         const HWND box = WaitFor([] { return FindMessageBox(); });
         if (box) PressOk(box);
