@@ -74,6 +74,7 @@ if(VELMORIA_TESTS)
         tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp
         tests/wine/soak_test.cpp
+        tests/wine/win_handles_test.cpp
         tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )

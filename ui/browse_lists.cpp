@@ -56,9 +56,14 @@ std::size_t RootLength(std::wstring_view path) {
     return std::min<std::size_t>(1, path.size());
 }
 
+// "c:" for "C:", the way drive lists name drives; a share's name stays as it is.
+std::wstring LowerDriveLetter(std::wstring drive) {
+    if (drive.size() == 2 && drive[1] == L':') drive[0] = static_cast<wchar_t>(::towlower(drive[0]));
+    return drive;
+}
+
 std::wstring DriveLabel(const std::wstring& drive) {
-    std::wstring label = drive;
-    label[0] = static_cast<wchar_t>(::towlower(label[0]));
+    std::wstring label = LowerDriveLetter(drive);
     const std::wstring root = drive + L"\\";
     const UINT type = ::GetDriveTypeW(root.c_str());
     // Removable and optical drives are not asked for their label: that would
@@ -111,10 +116,10 @@ void DriveList::Attach(HWND combo, std::wstring_view folder) {
     drive_ = std::wstring(folder.substr(0, folder.size() >= 2 && folder[1] == L':' ? 2 : root));
     while (drive_.size() > 2 && drive_.back() == L'\\') drive_.pop_back();
     if (drive_.size() == 2) drive_[0] = static_cast<wchar_t>(::towupper(drive_[0]));
-    Fill();
+    Fill(false);
 }
 
-void DriveList::Fill() {
+void DriveList::Fill(bool allLabels) {
     drives_.clear();
     wchar_t roots[512];
     const DWORD length = ::GetLogicalDriveStringsW(ARRAYSIZE(roots), roots);
@@ -133,7 +138,8 @@ void DriveList::Fill() {
     ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
     int current = -1;
     for (std::size_t i = 0; i < drives_.size(); ++i) {
-        const std::wstring label = drives_[i].size() == 2 ? DriveLabel(drives_[i]) : drives_[i];
+        const bool labelled = drives_[i].size() == 2 && (allLabels || EqualsNoCase(drives_[i], drive_));
+        const std::wstring label = labelled ? DriveLabel(drives_[i]) : LowerDriveLetter(drives_[i]);
         ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
         if (EqualsNoCase(drives_[i], drive_)) current = static_cast<int>(i);
     }
@@ -145,7 +151,7 @@ void DriveList::Fill() {
 
 void DriveList::OnNotify(WORD code) {
     if (code == CBN_DROPDOWN) {
-        Fill();  // drives come and go; the list shows those there are now
+        Fill(true);  // drives come and go; the list shows those there are now
         return;
     }
     if (code != CBN_SELCHANGE) return;

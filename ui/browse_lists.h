@@ -33,7 +33,11 @@ public:
     std::function<void()> Change;
 
 private:
-    void Fill();
+    // Fills the list with the drives there are. Labels are read for every
+    // drive only when the user opens the list, so that start-up never waits
+    // on a slow, sleeping or remote drive; until then only the current
+    // drive's label is read.
+    void Fill(bool allLabels);
 
     HWND combo_ = nullptr;
     std::vector<std::wstring> drives_;  // "C:", one per entry
