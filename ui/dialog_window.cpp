@@ -75,9 +75,7 @@ DialogWindow::~DialogWindow() {
         ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
         const HWND hwnd = hwnd_;
         hwnd_ = nullptr;
-        for (HWND window : disabledForModal_) {
-            if (::IsWindow(window)) ::EnableWindow(window, TRUE);
-        }
+        EnableDisabledWindows();
         ::DestroyWindow(hwnd);
     }
 }
@@ -356,12 +354,16 @@ void DialogWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void DialogWindow::Close() {
-    if (!hwnd_) return;
+void DialogWindow::EnableDisabledWindows() {
     for (HWND window : disabledForModal_) {
         if (::IsWindow(window)) ::EnableWindow(window, TRUE);
     }
     disabledForModal_.clear();
+}
+
+void DialogWindow::Close() {
+    if (!hwnd_) return;
+    EnableDisabledWindows();
     // The window that was active before goes back in front, rather than
     // whatever the system picks once this one has gone.
     if (activeBeforeModal_ && ::IsWindow(activeBeforeModal_) && ::IsWindowVisible(activeBeforeModal_) &&

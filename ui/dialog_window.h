@@ -94,6 +94,8 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Layout();
     void OnDpiChanged(int dpi, const RECT& suggested);
+    // Gives back the input that a modal showing took from the other windows.
+    void EnableDisabledWindows();
 
     struct Placed {
         int id;

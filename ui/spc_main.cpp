@@ -233,22 +233,25 @@ int SpcMain::Run() { return RunMessageLoop(hwnd(), accelerators_); }
 
 HMENU SpcMain::mnuSPC() const { return ::GetSubMenu(popupMenus_.get(), 0); }
 
-std::wstring SpcMain::MenuCaption(int id) const {
-    const HMENU menu = id == ID_mnuPlay || id == ID_mnuStop ? mnuSPC() : ::GetMenu(hwnd());
-    wchar_t text[128] = L"";
-    ::GetMenuStringW(menu, static_cast<UINT>(id), text, ARRAYSIZE(text), MF_BYCOMMAND);
-    return CaptionOnly(text);
+HMENU SpcMain::MenuOf(int id) const {
+    return id == ID_mnuPlay || id == ID_mnuStop ? mnuSPC() : ::GetMenu(hwnd());
 }
 
-void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
-    const HMENU menu = id == ID_mnuPlay || id == ID_mnuStop ? mnuSPC() : ::GetMenu(hwnd());
+std::wstring SpcMain::MenuText(int id) const {
     wchar_t text[128] = L"";
-    ::GetMenuStringW(menu, static_cast<UINT>(id), text, ARRAYSIZE(text), MF_BYCOMMAND);
+    ::GetMenuStringW(MenuOf(id), static_cast<UINT>(id), text, ARRAYSIZE(text), MF_BYCOMMAND);
+    return text;
+}
+
+std::wstring SpcMain::MenuCaption(int id) const { return CaptionOnly(MenuText(id)); }
+
+void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
+    const HMENU menu = MenuOf(id);
     // The shortcut shown after the tab stays as it was.
-    const std::wstring_view old(text);
+    const std::wstring old = MenuText(id);
     const std::size_t tab = old.find(L'\t');
     std::wstring full(caption);
-    if (tab != std::wstring_view::npos) full += old.substr(tab);
+    if (tab != std::wstring::npos) full += old.substr(tab);
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STRING;

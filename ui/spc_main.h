@@ -75,6 +75,8 @@ private:
     void CreateControls();
     void OnCommand(WORD id, WORD code, HWND control);
     void DrawPlayPicture(const DRAWITEMSTRUCT& item) const;
+    HMENU MenuOf(int id) const;
+    std::wstring MenuText(int id) const;  // with the shortcut after its tab
     void SetMenuCaption(int id, std::wstring_view caption);
     // The toggle itself; a failed write reaches the caller as SettingsWriteError.
     void ToggleCompact();
