@@ -51,6 +51,7 @@ bool SpcMain::Form_Load() {
         return false;
     }
     play_.emplace(static_cast<PlayerView&>(*this), program_.system, program_.settings.playerPath);
+    play_->AdoptRunningPlayer();
 
     if (program_.settings.compactFlag != 0) SkipOnError([&] { ToggleCompact(); });
     SkipOnError([&] { ApplyStartOptions(); });

@@ -69,6 +69,11 @@ std::wstring ParentFolder(std::wstring_view filePath) {
     return folder;
 }
 
+std::wstring FileNameOf(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L'\\');
+    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
 std::wstring_view StripNulls(std::wstring_view text) {
     return text.substr(0, text.find(L'\0'));
 }
@@ -108,6 +113,26 @@ std::wstring WithoutExtendedPrefix(std::wstring_view path) {
     if (path.starts_with(kExtendedUncPrefix)) return L"\\\\" + std::wstring(path.substr(kExtendedUncPrefix.size()));
     if (path.starts_with(kExtendedPrefix)) return std::wstring(path.substr(kExtendedPrefix.size()));
     return std::wstring(path);
+}
+
+int FindByPrefix(const std::vector<std::wstring>& names, std::wstring_view prefix, int from) {
+    const int count = static_cast<int>(names.size());
+    if (count == 0 || prefix.empty()) return -1;
+    auto search = [&](std::wstring_view wanted, int start) {
+        for (int step = 0; step < count; ++step) {
+            const int index = (start + step) % count;
+            const std::wstring& name = names[static_cast<std::size_t>(index)];
+            if (name.size() >= wanted.size() && EqualsNoCase(std::wstring_view(name).substr(0, wanted.size()), wanted)) {
+                return index;
+            }
+        }
+        return -1;
+    };
+    const int start = from < 0 || from >= count ? 0 : from;
+    const int found = search(prefix, start);
+    if (found >= 0 || prefix.size() == 1) return found;
+    const bool oneLetter = prefix.find_first_not_of(prefix.front()) == std::wstring_view::npos;
+    return oneLetter ? search(prefix.substr(0, 1), (start + 1) % count) : -1;
 }
 
 std::wstring CommandArgument(std::wstring_view text) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmoria {
 
@@ -22,6 +23,10 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // folder: "C:\Players" for C:\Players\Velmoria.exe, but "C:\" (with its
 // backslash) for a file in a drive root.
 std::wstring ParentFolder(std::wstring_view filePath);
+
+// The last part of a path, after its last backslash (the whole text when
+// it has none): "SPCPLAY.EXE" for C:\P\SPCPLAY.EXE.
+std::wstring FileNameOf(std::wstring_view path);
 
 // The part of text before its first NUL character.
 std::wstring_view StripNulls(std::wstring_view text);
@@ -41,6 +46,13 @@ std::wstring ExtendedLengthPath(std::wstring_view path);
 // The other way: a path without the "\\?\" prefix, for the user and for
 // programs that do not understand it.
 std::wstring WithoutExtendedPrefix(std::wstring_view path);
+
+// Type-ahead in a list of names: the first entry, from index `from` on and
+// wrapping round, whose name begins with prefix, ignoring case; -1 when none.
+// A prefix of one letter typed again and again ("bbb") that no name begins
+// with steps through the names beginning with that letter instead, from the
+// entry after `from`, as Explorer does.
+int FindByPrefix(const std::vector<std::wstring>& names, std::wstring_view prefix, int from);
 
 // A command-line argument: the text itself, or in double quotes when it holds
 // a space and would otherwise split into two arguments.

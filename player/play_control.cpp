@@ -9,8 +9,8 @@
 namespace velmoria {
 namespace {
 
-// The searches are part of how the players have always been found; the
-// different spellings are deliberate (the comparison ignores case anyway).
+// The title searches for each player. The comparison ignores case, so the
+// different spellings find the same windows.
 constexpr std::wstring_view kSpcPlaySearch = L"spcplay";
 constexpr std::wstring_view kWinSpcPlaySearch = L"winspc";
 constexpr std::wstring_view kWinSpcStopSearch = L"WinSPC";
@@ -20,7 +20,7 @@ constexpr std::wstring_view kZdSpcSecondSearch = L"ZDSpc";
 }  // namespace
 
 PlayControl::PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath)
-    : view_(view), system_(system), playerPath_(std::move(playerPath)) {}
+    : view_(view), system_(system), playerPath_(std::move(playerPath)), exeName_(FileNameOf(playerPath_)) {}
 
 void PlayControl::cmdPlay_Click() {
     try {
@@ -44,8 +44,8 @@ void PlayControl::Play() {
         view_.ShowMessage(kSelectSpcMessage, MessageIcon::None);
         return;
     }
-    // The trailing space is how the path has always been handed over; the
-    // short-path routine ignores it.
+    // The path goes to the short-path routine with one trailing space, which
+    // that routine drops along with any others.
     const std::wstring spcPath = JoinPath(view_.SpcFolder(), file) + L' ';
     const std::wstring spcArgument = system_.ShortPathName(spcPath);
     const std::wstring playerArgument = system_.ShortPathName(playerPath_);
@@ -55,18 +55,24 @@ void PlayControl::Play() {
     // stored path: a missing SPCPlay therefore starts nothing, while a missing
     // WinSPC or ZD-SPC fails to start and says so.
     if (IsSpcPlay(playerArgument)) {
-        if (system_.FindTitledWindow(kSpcPlaySearch, TitleStarts, 0) != 0) {
+        if (Find(kSpcPlaySearch, TitleStarts) != 0) {
             view_.ShowMessage(kStopFirstMessage, MessageIcon::None);
             return;
         }
         commandLine += SpcPlaySwitches(view_.Options());
         spcPlayTaskId_ = system_.StartProcess(commandLine, ShowStyle::NormalActivated);
-        if (const WindowId window = system_.FindTitledWindow(kSpcPlaySearch, TitleStarts, 0)) {
+        view_.SetCaption(kRunningSpcPlay);
+        // SPCPlay shows itself and takes the keyboard, where the next "a"
+        // typed would end it. Its window comes a moment after the start, so
+        // the launcher waits for that very window, hides it and takes the
+        // foreground back.
+        if (const WindowId window = system_.WaitForWindow(kSpcPlaySearch, TitleStarts, spcPlayTaskId_, exeName_,
+                                                          kPlayerWindowWaitMs)) {
             system_.HideWindow(window);
         }
-        view_.SetCaption(kRunningSpcPlay);
+        view_.TakeForeground();
     } else if (IsWinSpc(playerPath_)) {
-        if (system_.FindTitledWindow(kWinSpcPlaySearch, TitleEnds, 0) != 0) Stop();
+        if (Find(kWinSpcPlaySearch, TitleEnds) != 0) Stop();
         system_.StartProcess(commandLine, ShowStyle::MinimizedNoActivate);
         view_.SetCaption(kRunningWinSpc);
     } else if (IsZdSpc(playerPath_)) {
@@ -82,9 +88,7 @@ void PlayControl::Stop() {
     view_.SetCaption(kIdleCaption);
 
     if (IsWinSpc(playerPath_)) {
-        if (const WindowId window = system_.FindTitledWindow(kWinSpcStopSearch, TitleEnds, 0)) {
-            system_.PostClose(window);
-        }
+        if (const WindowId window = Find(kWinSpcStopSearch, TitleEnds)) system_.PostClose(window);
         return;
     }
     if (IsSpcPlay(playerPath_)) StopSpcPlay();
@@ -96,7 +100,7 @@ void PlayControl::Stop() {
 // only once that window really is in the foreground.
 void PlayControl::StopSpcPlay() {
     if (spcPlayTaskId_ == 0) return;  // 0 would mean "any process"
-    const WindowId window = system_.FindTitledWindow(kSpcPlaySearch, TitleStarts, spcPlayTaskId_);
+    const WindowId window = Find(kSpcPlaySearch, TitleStarts, spcPlayTaskId_);
     if (window == 0) return;
     system_.RestoreWindow(window);
     if (system_.BringToForeground(window, kForegroundWaitMs)) system_.SendKeyA();
@@ -107,8 +111,32 @@ void PlayControl::KillZDSpc() {
 }
 
 WindowId PlayControl::FindZdSpc() {
-    if (const WindowId window = system_.FindTitledWindow(kZdSpcFirstSearch, TitleStarts, 0)) return window;
-    return system_.FindTitledWindow(kZdSpcSecondSearch, TitleContains, 0);
+    if (const WindowId window = Find(kZdSpcFirstSearch, TitleStarts)) return window;
+    return Find(kZdSpcSecondSearch, TitleContains);
+}
+
+WindowId PlayControl::Find(std::wstring_view search, std::int32_t mode, ProcessId process) {
+    return system_.FindTitledWindow(search, mode, process, exeName_);
+}
+
+// The kinds are tested in the stop request's order, on the stored path.
+void PlayControl::AdoptRunningPlayer() {
+    try {
+        if (IsWinSpc(playerPath_)) {
+            if (Find(kWinSpcStopSearch, TitleEnds)) view_.SetCaption(kRunningWinSpc);
+        } else if (IsSpcPlay(playerPath_)) {
+            if (const WindowId window = Find(kSpcPlaySearch, TitleStarts)) {
+                const ProcessId process = system_.WindowProcess(window);
+                if (process == 0) return;
+                spcPlayTaskId_ = process;
+                view_.SetCaption(kRunningSpcPlay);
+            }
+        } else if (IsZdSpc(playerPath_)) {
+            if (FindZdSpc()) view_.SetCaption(kRunningZdSpc);
+        }
+    } catch (...) {
+        // A player that cannot be looked at is simply not adopted.
+    }
 }
 
 }  // namespace velmoria

@@ -16,9 +16,10 @@ namespace velmoria {
 using ProcessId = std::uint32_t;
 using WindowId = std::uintptr_t;  // an HWND's value; 0 is no window
 
+// The values are Win32's SW_ codes, handed to the new process as they are.
 enum class ShowStyle : int {
     NormalActivated = 1,      // SW_SHOWNORMAL
-    MinimizedNoActivate = 6,  // SW_SHOWMINNOACTIVE
+    MinimizedNoActivate = 7,  // SW_SHOWMINNOACTIVE: Velmoria keeps the foreground
 };
 
 enum class MessageIcon { None, Question, Stop };
@@ -39,6 +40,8 @@ public:
     virtual std::wstring SpcFolder() const = 0;
     virtual SpcPlayOptions Options() const = 0;
     virtual void ShowMessage(std::wstring_view text, MessageIcon icon) = 0;
+    // Puts the main window back in front after a player took the foreground.
+    virtual void TakeForeground() = 0;
 };
 
 // The operating system services the requests use.
@@ -46,7 +49,17 @@ class PlayerSystem {
 public:
     virtual ~PlayerSystem() = default;
     virtual std::wstring ShortPathName(std::wstring_view path) = 0;
-    virtual WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process) = 0;
+    // The first top-level window whose title matches, of the given process
+    // (0: any) and whose process runs an exe named exeName (from any folder;
+    // empty: any exe). Windows of other programs are passed over.
+    virtual WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
+                                      std::wstring_view exeName) = 0;
+    // The same search for a process that was just started: waits until it is
+    // ready for input and has made a matching window, at most timeoutMs,
+    // keeping this program's windows painted meanwhile. 0 when none came.
+    virtual WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
+                                   std::wstring_view exeName, int timeoutMs) = 0;
+    virtual ProcessId WindowProcess(WindowId window) = 0;
     // Starts a process without waiting for it; throws PlayerError when it cannot.
     virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) = 0;
     virtual void HideWindow(WindowId window) = 0;
@@ -70,6 +83,8 @@ inline constexpr std::wstring_view kErrorMessage = L"Error!";
 // How long a stop waits for SPCPlay's window to take the foreground before it
 // gives up rather than type into another program.
 inline constexpr int kForegroundWaitMs = 500;
+// How long a play waits for a new SPCPlay's window, to hide it.
+inline constexpr int kPlayerWindowWaitMs = 2000;
 
 class PlayControl {
 public:
@@ -79,6 +94,9 @@ public:
     void cmdPlay_Click();
     // The stop request as the user makes it: never throws.
     void cmdStop_Click();
+    // At start-up: a player of the chosen kind that an earlier run left
+    // playing becomes this run's player, so that Stop reaches it.
+    void AdoptRunningPlayer();
 
     ProcessId spcPlayTaskId() const { return spcPlayTaskId_; }
     const std::wstring& playerPath() const { return playerPath_; }
@@ -89,10 +107,12 @@ private:
     void StopSpcPlay();
     void KillZDSpc();
     WindowId FindZdSpc();
+    WindowId Find(std::wstring_view search, std::int32_t mode, ProcessId process = 0);
 
     PlayerView& view_;
     PlayerSystem& system_;
     std::wstring playerPath_;
+    std::wstring exeName_;  // the player's file name, which its windows' process must run
     ProcessId spcPlayTaskId_ = 0;
 };
 

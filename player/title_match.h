@@ -1,5 +1,6 @@
 // How a window title is tested against a search text when looking for a
-// player's window. The modes keep the values the program has always used.
+// player's window. The modes travel as plain integers, so their numbers are
+// fixed: 0 starts, 1 contains, 2 ends.
 #pragma once
 
 #include <cstdint>

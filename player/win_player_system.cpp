@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/win_handles.h"
@@ -16,8 +17,47 @@ HWND ToHwnd(WindowId window) { return reinterpret_cast<HWND>(window); }
 
 std::wstring Win32PlayerSystem::ShortPathName(std::wstring_view path) { return velmoria::ShortPathName(path); }
 
-WindowId Win32PlayerSystem::FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process) {
-    return reinterpret_cast<WindowId>(velmoria::FindTitledWindow(search, mode, process));
+WindowId Win32PlayerSystem::FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
+                                             std::wstring_view exeName) {
+    return reinterpret_cast<WindowId>(velmoria::FindTitledWindow(search, mode, process, exeName));
+}
+
+WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
+                                          std::wstring_view exeName, int timeoutMs) {
+    const UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) return 0;
+    const HANDLE ended = handle.get();
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    auto remaining = [deadline] {
+        const ULONGLONG now = ::GetTickCount64();
+        return now >= deadline ? 0u : static_cast<DWORD>(deadline - now);
+    };
+    bool idle = false;
+    while (true) {
+        if (const HWND window = velmoria::FindTitledWindow(search, mode, process, exeName)) {
+            return reinterpret_cast<WindowId>(window);
+        }
+        const DWORD left = remaining();
+        if (left == 0) return 0;
+        // Ready for input usually means its main window exists; until then,
+        // and after it, this thread answers sent messages and repaints, but
+        // leaves the user's input queued: a click now must not start a second
+        // play while this one is unfinished.
+        if (!idle) idle = ::WaitForInputIdle(handle.get(), std::min<DWORD>(left, 50)) != WAIT_TIMEOUT;
+        const DWORD waited =
+            ::MsgWaitForMultipleObjects(1, &ended, FALSE, std::min<DWORD>(remaining(), 20), QS_SENDMESSAGE | QS_PAINT);
+        if (waited == WAIT_OBJECT_0) return 0;  // the player has ended
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+ProcessId Win32PlayerSystem::WindowProcess(WindowId window) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(ToHwnd(window), &process);
+    return process;
 }
 
 ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowStyle style) {

@@ -8,7 +8,11 @@ namespace velmoria {
 class Win32PlayerSystem : public PlayerSystem {
 public:
     std::wstring ShortPathName(std::wstring_view path) override;
-    WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process) override;
+    WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
+                              std::wstring_view exeName) override;
+    WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process, std::wstring_view exeName,
+                           int timeoutMs) override;
+    ProcessId WindowProcess(WindowId window) override;
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override;
     void HideWindow(WindowId window) override;
     void RestoreWindow(WindowId window) override;

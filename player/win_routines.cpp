@@ -53,17 +53,34 @@ std::wstring ShortPathName(std::wstring_view path) {
     return {};
 }
 
-HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process) {
+std::wstring ProcessImagePath(DWORD process) {
+    const UniqueKernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) return {};
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        if (::QueryFullProcessImageNameW(handle.get(), 0, buffer.data(), &length)) {
+            return std::wstring(buffer.data(), length);
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+        buffer.resize(buffer.size() * 4);
+    }
+    return {};
+}
+
+HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process, std::wstring_view exeName) {
     wchar_t title[kTitleCharsExamined + 1];
     for (HWND window = ::FindWindowW(nullptr, nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
         if (::GetParent(window)) continue;
         const int length = ::GetWindowTextW(window, title, ARRAYSIZE(title));
         if (length <= 0) continue;
         if (!TitleMatches(std::wstring_view(title, static_cast<std::size_t>(length)), search, mode)) continue;
-        if (process == 0) return window;
+        if (process == 0 && exeName.empty()) return window;
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner == process) return window;
+        if (process != 0 && owner != process) continue;
+        if (!exeName.empty() && !EqualsNoCase(FileNameOf(ProcessImagePath(owner)), exeName)) continue;
+        return window;
     }
     return nullptr;
 }

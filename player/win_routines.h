@@ -37,7 +37,12 @@ std::wstring ShortPathName(std::wstring_view path);
 // The first top-level window, in the system's window order, whose title
 // matches the search text in the given mode; windows with a parent or owner
 // and untitled windows are passed over. A non-zero process limits the search
-// to that process's windows. Returns null when none matches.
-HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process);
+// to that process's windows; a non-empty exeName to windows whose process
+// runs an exe of that file name, from any folder (a title alone would match
+// an Explorer window on a folder named WinSPC). Returns null when none matches.
+HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process, std::wstring_view exeName = {});
+
+// The full path of the exe a process runs; empty when it cannot be read.
+std::wstring ProcessImagePath(DWORD process);
 
 }  // namespace velmoria

@@ -1,7 +1,7 @@
 // SpcMain, the main window: the SPC browsing lists on the left; the SPCPlay
 // options, the play picture and the Stop button on the right. It owns the
-// running-state caption and the play control, and its handlers carry the
-// program's logic under the names the program has always used for them.
+// running-state caption and the play control. Its handlers carry the
+// program's logic, each named after its control and event (cmdPlay_Click).
 #pragma once
 
 #include <windows.h>
@@ -89,6 +89,7 @@ private:
     std::wstring SpcFolder() const override;
     SpcPlayOptions Options() const override;
     void ShowMessage(std::wstring_view text, MessageIcon icon) override;
+    void TakeForeground() override;
 
     Program& program_;
     DriveList spcDrive_;

@@ -9,6 +9,8 @@
 //   no-window      never shows a window
 //   exit-at-once   ends as soon as it has logged its start
 //   late-window=N  shows its window only after N milliseconds
+//   title=TEXT     carries TEXT as its title (last in the list: a bystander
+//                  program whose title looks like a player's)
 #include <windows.h>
 
 #include <cstdio>
@@ -31,6 +33,7 @@ struct Options {
     bool noWindow = false;
     bool exitAtOnce = false;
     DWORD lateWindowMs = 0;
+    std::wstring title;
 };
 
 struct Request {
@@ -72,6 +75,9 @@ Options ReadOptions() {
     options.exitAtOnce = text.find(L"exit-at-once") != std::wstring_view::npos;
     if (const std::size_t late = text.find(L"late-window="); late != std::wstring_view::npos) {
         options.lateWindowMs = static_cast<DWORD>(std::wcstoul(value + late + 12, nullptr, 10));
+    }
+    if (const std::size_t title = text.find(L"title="); title != std::wstring_view::npos) {
+        options.title = text.substr(title + 6);
     }
     return options;
 }
@@ -125,6 +131,7 @@ void ReadTag(Request& request) {
 }
 
 std::wstring Title(const Options& options) {
+    if (!options.title.empty()) return options.title;
     const std::wstring song = g_request.song.empty() ? L"(no tag)" : g_request.song;
     switch (kKind) {
     case Kind::SpcPlay:

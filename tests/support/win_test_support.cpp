@@ -154,6 +154,18 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = ::FindFirstFileW(pattern.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+    return names;
+}
+
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Ascii(std::wstring_view text) {
@@ -446,8 +458,29 @@ bool StandIns::WaitForLog(std::wstring_view name, std::wstring_view text, std::c
     return WaitUntil([&] { return Log(name).find(text) != std::wstring::npos; }, timeout);
 }
 
+HWND StandIns::StartBystander(std::wstring_view like, std::wstring_view name, std::wstring_view title) {
+    const std::wstring exe = Path(name);
+    ::CopyFileW(Path(like).c_str(), exe.c_str(), FALSE);
+    names_.emplace_back(name);
+    const std::wstring option = L"title=" + std::wstring(title);
+    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", option.c_str());
+    std::wstring line = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const bool started =
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", nullptr);
+    if (!started) return nullptr;
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = FindProcessWindow(info.dwProcessId, title)) != nullptr; });
+    return window;
+}
+
 void StandIns::EndAll() const {
-    for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
+    for (const std::wstring& name : names_) {
         for (const DWORD id : ProcessIds(name)) {
             UniqueKernelHandle player(
                 ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));

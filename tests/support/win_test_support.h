@@ -40,6 +40,8 @@ void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
+// The names of the files a wildcard pattern matches.
+std::vector<std::wstring> FilesMatching(const std::wstring& pattern);
 // Text of plain ASCII as the bytes a settings file holds.
 std::string Ascii(std::wstring_view text);
 void MakeFolder(const std::wstring& path);
@@ -137,9 +139,13 @@ public:
                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // Ends every stand-in process these logs name that is still running.
     void EndAll() const;
+    // Starts another program that carries a player's title: a copy of the
+    // stand-in `like` under the exe name `name`. Returns its window, once shown.
+    HWND StartBystander(std::wstring_view like, std::wstring_view name, std::wstring_view title);
 
 private:
     std::wstring folder_;
+    std::vector<std::wstring> names_{L"SPCPLAY", L"WINSPC", L"ZDSPC"};
 };
 
 // The window of a running process (its first visible or hidden top-level window).

@@ -132,7 +132,7 @@ TEST_F(PlayTest, WinSpcAndZdSpcStartMinimisedWithoutTheFocus) {
         StartWithPlayer(players.Path(player));
         Play(L"A.SPC");
         ASSERT_TRUE(players.WaitForLog(player, L"shown minimised"));
-        EXPECT_THAT(players.ShowStates(player), ElementsAre(6));
+        EXPECT_THAT(players.ShowStates(player), ElementsAre(SW_SHOWMINNOACTIVE));
         EXPECT_THAT(players.CommandLines(player),
                     ElementsAre(Short(players.Path(player)) + L" " + Short(work / L"A.SPC") + L" "));
         EXPECT_TRUE(::IsIconic(PlayerWindow(player)));
@@ -357,6 +357,85 @@ TEST_F(PlayTest, TheStopKeyNeverReachesAnotherProgram) {
     EXPECT_EQ(Caption(), L"Velmoria");
     EXPECT_THAT(others.Log(L"SPCPLAY"), Not(HasSubstr(L"key")));
     EXPECT_THAT(others.Log(L"WINSPC"), Not(HasSubstr(L"key")));
+}
+
+// SPCPlay makes its window a moment after it starts; the launcher waits for
+// that window and hides it, or the next "a" the user types would end the song.
+TEST_F(PlayTest, SpcPlaysLateWindowIsStillHiddenAndVelmoriaKeepsTheKeyboard) {
+    Song(L"A.SPC");
+    StartWithPlayer(players.Path(L"SPCPLAY"));
+    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", L"late-window=700");
+    Play(L"A.SPC");
+    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", nullptr);
+    const HWND window = PlayerWindow(L"SPCPLAY");
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_EQ(::GetForegroundWindow(), main->hwnd());
+    PressKey('A');
+    PumpFor(std::chrono::milliseconds(300));
+    EXPECT_THAT(players.Log(L"SPCPLAY"), Not(HasSubstr(L"key")));
+    EXPECT_EQ(Caption(), L"[Running SPCPlay]");
+}
+
+// Title searches alone would find an Explorer window on a folder named WinSPC
+// or an editor on zdspc-notes.txt; only windows of the player's exe count.
+TEST_F(PlayTest, OtherProgramsCarryingPlayerTitlesAreLeftAlone) {
+    Song(L"A.SPC");
+    const HWND notes = players.StartBystander(L"SPCPLAY", L"NOTES", L"SPCPlay notes");
+    ASSERT_NE(notes, nullptr);
+    MessageBoxCatcher boxes;
+    StartWithPlayer(players.Path(L"SPCPLAY"));
+    Play(L"A.SPC");  // not refused because of the notes
+    ASSERT_NE(PlayerWindow(L"SPCPLAY"), nullptr);
+    EXPECT_THAT(boxes.boxes(), IsEmpty());
+    main.reset();
+
+    struct Case {
+        const wchar_t* player;
+        const wchar_t* bystander;
+        const wchar_t* title;
+    };
+    for (const Case& c : {Case{L"WINSPC", L"EXPLORER", L"C:\\Games\\WinSPC"},
+                          Case{L"ZDSPC", L"EDITOR", L" ZDSpc notes"},
+                          Case{L"ZDSPC", L"NOTEPAD", L"zdspc-notes.txt - Notepad"}}) {
+        StartWithPlayer(players.Path(c.player));
+        Play(L"A.SPC");
+        ASSERT_NE(PlayerWindow(c.player), nullptr);
+        const DWORD player = players.ProcessIds(c.player).back();
+        // Started after the player, the bystander stands in front of it.
+        const HWND bystander = players.StartBystander(c.player, c.bystander, c.title);
+        ASSERT_NE(bystander, nullptr);
+        main->cmdStop_Click();
+        EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(player); })) << c.title;
+        EXPECT_TRUE(::IsWindow(bystander)) << c.title;
+        EXPECT_THAT(players.Log(c.bystander), Not(HasSubstr(L"close"))) << c.title;
+        main.reset();
+    }
+    EXPECT_TRUE(::IsWindow(notes));
+}
+
+// Exit leaves the player playing; after a restart, Stop still reaches it.
+TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsStoppedAfterARestart) {
+    Song(L"A.SPC");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"SPCPLAY", L"[Running SPCPlay]"}, {L"WINSPC", L"[Running WinSPC]"}, {L"ZDSPC", L"[Running ZD-SPC]"}};
+    for (const auto& [player, caption] : cases) {
+        StartWithPlayer(players.Path(player));
+        Play(L"A.SPC");
+        ASSERT_NE(PlayerWindow(player), nullptr);
+        const DWORD id = players.ProcessIds(player).back();
+        main->mnuExit_Click();
+        main.reset();
+        ASSERT_TRUE(ProcessRunning(id));
+
+        StartWithPlayer(players.Path(player));
+        EXPECT_EQ(Caption(), caption);
+        if (std::wstring_view(player) == L"SPCPLAY") EXPECT_EQ(main->spcPlayTaskId(), id);
+        main->cmdStop_Click();
+        EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(id); })) << player;
+        EXPECT_EQ(Caption(), L"Velmoria");
+        main.reset();
+    }
 }
 
 TEST_F(PlayTest, AShortFormThatKeepsItsSpacesIsQuoted) {
