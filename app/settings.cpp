@@ -106,6 +106,7 @@ bool ConvertFlag(std::string_view token, std::int16_t& flag) {
 }  // namespace
 
 StoredSettings ParseSettings(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     ItemReader in(bytes);
     StoredSettings result;
     result.playerPath = ReadTextItem(in);
@@ -118,7 +119,8 @@ StoredSettings ParseSettings(std::string_view bytes) {
     return result;
 }
 
-std::string FormatSettings(std::string_view ansiPlayerPath, std::int16_t compactFlag) {
+std::optional<std::string> FormatSettings(std::string_view ansiPlayerPath, std::int16_t compactFlag) {
+    if (ansiPlayerPath.find_first_of("\r\n\"") != std::string_view::npos) return std::nullopt;
     std::string out;
     out.reserve(ansiPlayerPath.size() + 16);
     const bool quote = ansiPlayerPath.find(',') != std::string_view::npos;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,13 +22,16 @@ struct StoredSettings {
 // just as a line end does, and a double-quoted item keeps its commas.
 // Item 2 converts only when it is an integer (an optional sign and digits,
 // optionally with a fraction, rounded half to even) within -32768..32767;
-// anything else, or nothing, gives 0. Never fails.
+// anything else, or nothing, gives 0. A UTF-8 byte-order mark that an editor
+// put before line 1 is not part of the path. Never fails.
 StoredSettings ParseSettings(std::string_view bytes);
 
 // The exact bytes of a settings file: the path, CR LF, " <flag> ", CR LF.
 // A path holding a comma is written in double quotes, since the reader would
 // otherwise cut it at the comma; every other path is written as it is.
-std::string FormatSettings(std::string_view ansiPlayerPath, std::int16_t compactFlag);
+// Nothing when the path cannot be written so that it reads back whole: a line
+// break or a double quote in it (possible only by editing the file by hand).
+std::optional<std::string> FormatSettings(std::string_view ansiPlayerPath, std::int16_t compactFlag);
 
 // The settings held in memory for the life of the program.
 struct ProgramSettings {

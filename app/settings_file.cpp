@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <utility>
 
@@ -15,25 +16,133 @@ namespace {
 // A settings file is two short lines. Past this size nothing can be a usable
 // path, so a huge or runaway file is not read into memory whole.
 constexpr DWORD kMaxSettingsBytes = 64 * 1024;
-constexpr int kReplaceAttempts = 20;
-constexpr DWORD kReplaceRetryMs = 25;
+// Another program may hold the file for a moment; reads and writes wait for
+// it this often, this long apart (half a second in all).
+constexpr int kBusyAttempts = 20;
+constexpr DWORD kBusyRetryMs = 25;
+constexpr int kTemporaryNameAttempts = 100;
 
-[[noreturn]] void ThrowLastError(const std::wstring& file) {
-    throw SettingsWriteError(file, SystemErrorText(::GetLastError()));
+// Errors that mean "held by someone else right now", worth a short wait; any
+// other failure (access denied, a folder of that name) is final at once.
+bool IsBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// The player path as ANSI bytes that name the same file when read back. A path
-// the code page cannot hold is stored as its short form, which it can.
-std::string StorableAnsiPath(std::wstring_view playerPath, const std::wstring& file) {
-    bool lossless = true;
-    std::string bytes = ToAnsi(playerPath, &lossless);
-    if (lossless) return bytes;
-    const std::wstring shortPath = ShortPathName(playerPath);
-    if (!shortPath.empty()) {
-        bytes = ToAnsi(shortPath, &lossless);
-        if (lossless) return bytes;
+// Runs attempt until it succeeds or fails for a reason other than a busy
+// file (or alsoBusy, where the caller knows that error to mean busy).
+template <typename Attempt>
+bool RetryWhileBusy(Attempt attempt, DWORD alsoBusy = ERROR_SUCCESS) {
+    for (int i = 0;; ++i) {
+        if (attempt()) return true;
+        const DWORD error = ::GetLastError();
+        if (!(IsBusy(error) || error == alsoBusy) || i + 1 == kBusyAttempts) return false;
+        ::Sleep(kBusyRetryMs);
     }
-    throw SettingsWriteError(file, L"The player's path holds characters that the system's code page cannot store.");
+}
+
+[[noreturn]] void Fail(const std::wstring& file, DWORD error) {
+    throw SettingsWriteError(file, SystemErrorText(error ? error : ERROR_WRITE_FAULT));
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
+    if (written != bytes.size()) {
+        ::SetLastError(ERROR_HANDLE_DISK_FULL);
+        return false;
+    }
+    return ::FlushFileBuffers(file) != FALSE;
+}
+
+// What the path names in the end: a symbolic link's target, as a full path.
+// The path itself when it names nothing yet.
+struct RealFile {
+    std::wstring path;
+    DWORD links = 0;  // hard links to the file; 0 when there is no file
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+};
+
+RealFile ResolveFile(const std::wstring& path) {
+    RealFile real{path};
+    UniqueFile file;
+    RetryWhileBusy([&] {
+        file.reset(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return static_cast<bool>(file);
+    });
+    if (!file) return real;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(file.get(), &info)) {
+        real.links = info.nNumberOfLinks;
+        real.attributes = info.dwFileAttributes;
+    }
+    const DWORD size = ::GetFinalPathNameByHandleW(file.get(), nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (size > 0) {
+        std::wstring final(size, L'\0');
+        const DWORD length =
+            ::GetFinalPathNameByHandleW(file.get(), final.data(), size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length > 0 && length < size) {
+            final.resize(length);
+            real.path = ExtendedLengthPath(WithoutExtendedPrefix(final));
+        }
+    }
+    return real;
+}
+
+// Gives the temporary file what the user set on the file it replaces: its
+// attributes (hidden, say) and its own access rules. Best effort: a file
+// system without access rules has nothing to copy.
+void TakeOverAccessRules(const std::wstring& from, HANDLE to) {
+    const UniqueFile old(::CreateFileW(from.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!old) return;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(old.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                          &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    const UniqueLocal owned(descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!dacl || !::GetSecurityDescriptorControl(descriptor, &control, &revision)) return;
+    const SECURITY_INFORMATION inheritance =
+        (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    ::SetSecurityInfo(to, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr, nullptr, dacl, nullptr);
+}
+
+// A temporary file of a fresh name beside target, created empty and open for
+// writing. A leftover of an earlier run, hidden or read-only, is no obstacle.
+std::pair<UniqueFile, std::wstring> CreateTemporaryBeside(const std::wstring& target, const std::wstring& shown) {
+    const std::wstring stem = target + L".";
+    DWORD seed = ::GetCurrentProcessId() * 7919u + static_cast<DWORD>(::GetTickCount64());
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt, seed = seed * 1103515245u + 12345u) {
+        wchar_t tag[9];
+        ::wsprintfW(tag, L"%08x", seed);
+        std::wstring name = stem + tag + L".tmp";
+        UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return {std::move(file), std::move(name)};
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            Fail(shown, error);
+        }
+    }
+    Fail(shown, ERROR_FILE_EXISTS);
+}
+
+// Rewrites a file in place: for a file with several names, which a
+// replacement would split into the new file and an old one.
+void RewriteInPlace(const std::wstring& path, const std::string& bytes, const std::wstring& shown) {
+    UniqueFile file;
+    if (!RetryWhileBusy([&] {
+            file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(file);
+        })) {
+        Fail(shown, ::GetLastError());
+    }
+    if (!WriteAll(file.get(), bytes) || !::SetEndOfFile(file.get())) Fail(shown, ::GetLastError());
 }
 
 }  // namespace
@@ -45,68 +154,102 @@ std::wstring SettingsWriteError::UserMessage() const {
     return L"The settings could not be saved to\n" + file_ + L"\n\n" + reason_;
 }
 
-SettingsStore::SettingsStore(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
+SettingsStore::SettingsStore(std::wstring programFolder, unsigned codePage)
+    : programFolder_(std::move(programFolder)), codePage_(codePage) {}
 
 std::wstring SettingsStore::SettingsFilePath() const { return JoinPath(programFolder_, kSettingsFileName); }
 
 Settings SettingsStore::ReadSettings() const {
     const std::wstring path = ExtendedLengthPath(SettingsFilePath());
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
+    UniqueFile file;
     std::string bytes(kMaxSettingsBytes, '\0');
     DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.data(), kMaxSettingsBytes, &read, nullptr)) return {};
+    const bool done = RetryWhileBusy([&] {
+        file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file && ::ReadFile(file.get(), bytes.data(), kMaxSettingsBytes, &read, nullptr);
+    });
+    if (!done) return {};
     bytes.resize(read);
 
     const StoredSettings stored = ParseSettings(bytes);
     Settings settings;
-    settings.playerPath = FromAnsi(stored.playerPath);
+    settings.playerPath = FromAnsi(stored.playerPath, codePage_);
     // A NUL cannot be part of a path; such a line names no file at all.
     if (settings.playerPath.find(L'\0') != std::wstring::npos) settings.playerPath.clear();
     settings.compactFlag = stored.compactFlag;
     return settings;
 }
 
+// The file's bytes, with the player path in a form the code page holds
+// exactly: a path it cannot hold is stored as its short form, which it can.
+std::string SettingsStore::StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag) const {
+    const std::wstring shown = SettingsFilePath();
+    std::optional<std::string> path = ToAnsi(playerPath, codePage_);
+    if (!path) {
+        const std::wstring shortPath = ShortPathName(playerPath);
+        if (!shortPath.empty()) path = ToAnsi(shortPath, codePage_);
+    }
+    // An empty line 1 would make every later start ask for the file's removal.
+    if (!path || (path->empty() && !playerPath.empty())) {
+        throw SettingsWriteError(shown,
+                                 L"The player's path holds characters that the system's code page cannot store.");
+    }
+    std::optional<std::string> bytes = FormatSettings(*path, compactFlag);
+    if (!bytes) {
+        throw SettingsWriteError(shown, L"The player's path holds a line break or a double quote, which the "
+                                        L"settings file cannot store.");
+    }
+    return std::move(*bytes);
+}
+
 void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const {
     const std::wstring shown = SettingsFilePath();  // as messages name it
-    const std::string bytes = FormatSettings(StorableAnsiPath(playerPath, shown), compactFlag);
-    const std::wstring path = ExtendedLengthPath(shown);
-    const std::wstring temporary = ExtendedLengthPath(shown + L".tmp");
-    // A read-only settings file stays as it is. Replacing it by renaming would
-    // get past the attribute on some file systems, so it is checked here.
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        throw SettingsWriteError(shown, SystemErrorText(ERROR_ACCESS_DENIED));
-    }
-
-    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) ThrowLastError(shown);
-    DWORD written = 0;
-    const bool complete = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                          written == bytes.size() && ::FlushFileBuffers(file.get());
-    const DWORD writeError = ::GetLastError();
-    file.reset();
-    DWORD error = complete ? ERROR_SUCCESS : (writeError ? writeError : ERROR_HANDLE_DISK_FULL);
-    if (complete) {
-        // Another program may hold the old file open for a moment (a virus
-        // scanner, an editor reading it); the replacement waits for it briefly.
-        // Some systems report that as a denied access rather than a sharing
-        // violation; a read-only file was turned away above.
-        for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-            if (::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                return;
-            }
-            error = ::GetLastError();
-            if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED) {
-                break;
-            }
-            ::Sleep(kReplaceRetryMs);
+    const std::string bytes = StorableBytes(playerPath, compactFlag);
+    const RealFile target = ResolveFile(ExtendedLengthPath(shown));
+    if (target.attributes != INVALID_FILE_ATTRIBUTES) {
+        // A folder of that name can never be replaced; a read-only file is
+        // the user's wish to keep it (a replacement would get past the
+        // attribute on some file systems).
+        if (target.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) Fail(shown, ERROR_ACCESS_DENIED);
+        if (target.links > 1) {
+            RewriteInPlace(target.path, bytes, shown);
+            return;
         }
     }
+
+    auto [file, temporary] = CreateTemporaryBeside(target.path, shown);
+    const bool exists = target.attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists) TakeOverAccessRules(target.path, file.get());
+    bool done = WriteAll(file.get(), bytes);
+    DWORD error = ::GetLastError();
+    file.reset();
+    // The attributes go on before the rename, so the file never shows
+    // without them. A rename is the one step that either happens whole or
+    // not at all; ReplaceFileW is not that step everywhere (Wine moves the
+    // old file away first, and a kill in between leaves no file).
+    if (done && exists && target.attributes != FILE_ATTRIBUTE_NORMAL) {
+        done = ::SetFileAttributesW(temporary.c_str(), target.attributes) != FALSE;
+        error = ::GetLastError();
+    }
+    if (done) {
+        // A file that another program holds open cannot be replaced; Windows
+        // says so as a denied access. Everything that would deny it for
+        // good (a folder, a read-only file, a folder we may not write) has
+        // failed before this point, so here it means busy.
+        const DWORD replace = exists ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (RetryWhileBusy(
+                [&] {
+                    return ::MoveFileExW(temporary.c_str(), target.path.c_str(), replace | MOVEFILE_WRITE_THROUGH) !=
+                           FALSE;
+                },
+                ERROR_ACCESS_DENIED)) {
+            return;
+        }
+        error = ::GetLastError();
+    }
     ::DeleteFileW(temporary.c_str());
-    throw SettingsWriteError(shown, SystemErrorText(error));
+    Fail(shown, error);
 }
 
 }  // namespace velmoria

@@ -32,21 +32,31 @@ struct Settings {
 
 class SettingsStore {
 public:
-    explicit SettingsStore(std::wstring programFolder);
+    // codePage: the code page of the file's text; 0 (CP_ACP) is the system's
+    // ANSI code page, as the program uses it.
+    explicit SettingsStore(std::wstring programFolder, unsigned codePage = 0);
 
     const std::wstring& programFolder() const { return programFolder_; }
     std::wstring SettingsFilePath() const;
 
-    // Never fails: what cannot be read comes back as empty text or 0.
+    // Never fails: what cannot be read comes back as empty text or 0. A file
+    // that another program holds for a moment (a virus scanner, a sync tool)
+    // is waited for briefly.
     Settings ReadSettings() const;
 
-    // Replaces the file in one step: the new content goes to a temporary file
-    // beside it, which then takes the old file's place, so a failure at any
-    // point leaves the old file whole. Throws SettingsWriteError.
+    // Replaces the file in one step: the new content goes to a fresh
+    // temporary file beside the real file (a symbolic link's target), which
+    // takes the old file's attributes and access rules and then its place in
+    // one rename, so a failure at any point leaves the old file whole. A file with several hard links
+    // is rewritten in place instead, so that every name keeps showing it.
+    // Throws SettingsWriteError.
     void WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const;
 
 private:
+    std::string StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag) const;
+
     std::wstring programFolder_;
+    unsigned codePage_;
 };
 
 }  // namespace velmoria

@@ -69,6 +69,11 @@ struct MenuTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DestroyMenu(h); }
 };
+struct LocalTraits {  // buffers the system allocated for the caller
+    using Handle = HLOCAL;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::LocalFree(h); }
+};
 struct WindowTraits {
     using Handle = HWND;
     static Handle Invalid() noexcept { return nullptr; }
@@ -84,6 +89,7 @@ using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueLocal = UniqueHandle<LocalTraits>;
 
 // A device context borrowed from a window (or the screen, for a null window).
 class WindowDc {

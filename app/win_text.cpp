@@ -1,31 +1,59 @@
 #include "app/win_text.h"
 
+#include <climits>
 #include <vector>
 
 #include "player/paths.h"
 
 namespace velmoria {
 
-std::string ToAnsi(std::wstring_view text, bool* lossless) {
-    if (lossless) *lossless = true;
-    if (text.empty()) return {};
+namespace {
+
+// The code pages for which WideCharToMultiByte takes no flags at all, and
+// UTF-7 and UTF-8, which take no used-default pointer either: given one, the
+// call fails. UTF-8 is the ANSI code page where Windows is set to use it
+// worldwide.
+bool TakesNoFlags(UINT codePage) {
+    return codePage == 42 || codePage == CP_UTF7 || (codePage >= 50220 && codePage <= 50229) ||
+           (codePage >= 57002 && codePage <= 57011);
+}
+
+}  // namespace
+
+std::optional<std::string> ToAnsi(std::wstring_view text, UINT codePage) {
+    if (text.empty()) return std::string();
+    if (text.size() > static_cast<std::size_t>(INT_MAX / 4)) return std::nullopt;
+    if (codePage == CP_ACP) codePage = ::GetACP();
     const int length = static_cast<int>(text.size());
+    DWORD flags = WC_NO_BEST_FIT_CHARS;  // a look-alike letter would name another file
     BOOL usedDefault = FALSE;
-    // No best-fit mapping: a look-alike letter would name another file.
-    const DWORD flags = WC_NO_BEST_FIT_CHARS;
-    const int size = ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    BOOL* usedDefaultOut = &usedDefault;
+    if (codePage == CP_UTF8) {
+        flags = WC_ERR_INVALID_CHARS;
+        usedDefaultOut = nullptr;
+    } else if (TakesNoFlags(codePage)) {
+        flags = 0;
+        usedDefaultOut = nullptr;
+    }
+    const int size = ::WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
+    if (size <= 0) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, &usedDefault);
-    if (lossless) *lossless = !usedDefault;
+    const int written =
+        ::WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, usedDefaultOut);
+    if (written != size || usedDefault) return std::nullopt;
+    // Where the flags cannot ask for exactness, the way back proves it.
+    if (FromAnsi(bytes, codePage) != text) return std::nullopt;
     return bytes;
 }
 
-std::wstring FromAnsi(std::string_view bytes) {
-    if (bytes.empty()) return {};
+std::wstring FromAnsi(std::string_view bytes, UINT codePage) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return {};
     const int length = static_cast<int>(bytes.size());
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    const int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return {};
     std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), size);
+    const int written = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
+    if (written != size) return {};
     return text;
 }
 

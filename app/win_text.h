@@ -4,15 +4,17 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace velmoria {
 
-// Text in the system's ANSI code page. lossless is false when a character has
-// no exact form there (Windows would put a "?" or a look-alike in its place).
-std::string ToAnsi(std::wstring_view text, bool* lossless = nullptr);
-std::wstring FromAnsi(std::string_view bytes);
+// Text as the bytes of a code page (CP_ACP: the system's ANSI code page), or
+// nothing when a character has no exact form there: Windows would put a "?"
+// or a look-alike in its place, and a path would then name another file.
+std::optional<std::string> ToAnsi(std::wstring_view text, UINT codePage = CP_ACP);
+std::wstring FromAnsi(std::string_view bytes, UINT codePage = CP_ACP);
 
 // The system's own sentence for an error code, without the trailing line end.
 std::wstring SystemErrorText(DWORD error);

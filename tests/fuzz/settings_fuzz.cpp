@@ -10,10 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const velmoria::StoredSettings read = velmoria::ParseSettings(bytes);
-    if (read.playerPath.find_first_of("\r\n\"") != std::string::npos) return 0;  // not a writable path
+    const auto written = velmoria::FormatSettings(read.playerPath, read.compactFlag);
+    // The writer refuses exactly the paths holding a line break or a quote.
+    if (written.has_value() != (read.playerPath.find_first_of("\r\n\"") == std::string::npos)) __builtin_trap();
+    if (!written) return 0;
     if (read.playerPath.find_first_of(" \t") == 0) return 0;  // the reader skips leading blanks
-    const velmoria::StoredSettings again =
-        velmoria::ParseSettings(velmoria::FormatSettings(read.playerPath, read.compactFlag));
+    if (read.playerPath.starts_with("\xEF\xBB\xBF")) return 0;  // read as a byte-order mark
+    const velmoria::StoredSettings again = velmoria::ParseSettings(*written);
     if (again.playerPath != read.playerPath || again.compactFlag != read.compactFlag) __builtin_trap();
     return 0;
 }

@@ -20,13 +20,21 @@ TEST(FormatSettings, EveryWrittenPathReadsBackWhole) {
     for (const char* path : {"C:\\SPCPLAY.EXE", "C:\\a,b\\c,d\\ZDSPC.EXE", "  C:\\lead\\WINSPC.EXE",
                              "C:\\x\\y z\\SPCPLAY.EXE", ","}) {
         for (std::int16_t flag : {std::int16_t{0}, std::int16_t{1}, std::int16_t{-32768}, std::int16_t{32767}}) {
-            const StoredSettings read = ParseSettings(FormatSettings(path, flag));
+            const StoredSettings read = ParseSettings(FormatSettings(path, flag).value());
             // Leading blanks are skipped by the reader unless the path is quoted.
             std::string expected = path;
             if (expected.find(',') == std::string::npos) expected.erase(0, expected.find_first_not_of(' '));
             EXPECT_EQ(read.playerPath, expected) << path;
             EXPECT_EQ(read.compactFlag, flag) << path;
         }
+    }
+}
+
+// Such a path can only come from a hand-edited file; written back as it is,
+// it would read back as another path and lose the compact flag.
+TEST(FormatSettings, RefusesPathsThatCannotReadBackWhole) {
+    for (const char* path : {"C:\\a\r\nb\\SPCPLAY.EXE", "C:\\a\rb", "C:\\a\nb", "C:\\a\"b\\WINSPC.EXE", "\"C:\\a,b\""}) {
+        EXPECT_EQ(FormatSettings(path, 1), std::nullopt) << path;
     }
 }
 
@@ -63,7 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"   C:\\P\\WINSPC.EXE\n5\n", "C:\\P\\WINSPC.EXE", 5},
                     ParseCase{"C:\\P\\WINSPC.EXE\r 1 \r", "C:\\P\\WINSPC.EXE", 1},
                     ParseCase{"C:\\P\\X.EXE\r\n 1 2\r\n", "C:\\P\\X.EXE", 1},
-                    ParseCase{"C:\\P\\X.EXE\r\n\r\n 1 \r\n", "C:\\P\\X.EXE", 0}));
+                    ParseCase{"C:\\P\\X.EXE\r\n\r\n 1 \r\n", "C:\\P\\X.EXE", 0},
+                    ParseCase{"\xEF\xBB\xBF" "C:\\P\\WINSPC.EXE\r\n 1 \r\n", "C:\\P\\WINSPC.EXE", 1},
+                    ParseCase{"\xEF\xBB\xBF\"C:\\a,b\\X.EXE\"\r\n 1 \r\n", "C:\\a,b\\X.EXE", 1}));
 
 INSTANTIATE_TEST_SUITE_P(
     CommasAndQuotes, ParseSettingsCases,

@@ -3,12 +3,14 @@
 #include <gmock/gmock.h>
 
 #include "app/settings_file.h"
+#include "app/win_handles.h"
 #include "app/win_text.h"
 #include "tests/support/win_test_support.h"
 
 namespace velmoria::test {
 namespace {
 
+using testing::ElementsAre;
 using testing::HasSubstr;
 
 class SettingsFileTest : public testing::Test {
@@ -32,7 +34,7 @@ TEST_F(SettingsFileTest, WritesExactBytesAndReadsThemBack) {
 
     store.WriteSettings(L"C:\\SPC\\WINSPC.EXE", 0);  // replaces, never appends
     EXPECT_EQ(ReadBytes(file), "C:\\SPC\\WINSPC.EXE\r\n 0 \r\n");
-    EXPECT_FALSE(Exists(file + L".tmp"));
+    EXPECT_THAT(FilesMatching(folder / L"*"), ElementsAre(L"Velmoria.ini"));
 }
 
 TEST_F(SettingsFileTest, APathWithACommaIsQuotedAndReadsBackWhole) {
@@ -83,7 +85,7 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFileAndSaysWhichFileAndWhy) {
         EXPECT_THAT(error.UserMessage(), HasSubstr(error.reason()));
     }
     EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 1 \r\n");
-    EXPECT_FALSE(Exists(file + L".tmp"));
+    EXPECT_THAT(FilesMatching(folder / L"*"), ElementsAre(L"Velmoria.ini"));
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -112,6 +114,96 @@ TEST_F(SettingsFileTest, ADriveRootHoldsTheFileWithoutADoubledSeparator) {
     atRoot.WriteSettings(L"V:\\ZDSPC.EXE", 1);
     EXPECT_EQ(ReadBytes(L"V:\\Velmoria.ini"), "V:\\ZDSPC.EXE\r\n 1 \r\n");
     ::DeleteFileW(L"V:\\Velmoria.ini");
+}
+
+// Where Windows uses UTF-8 as the ANSI code page, the flags that ask other
+// code pages for an exact conversion make the call fail.
+TEST(ToAnsi, ConvertsExactlyOrNotAtAllInEachKindOfCodePage) {
+    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik\\SPCPLAY.EXE", CP_UTF8), "C:\\M\xC3\xBCsik\\SPCPLAY.EXE");
+    EXPECT_EQ(ToAnsi(L"C:\\\u66F2\\X.EXE", CP_UTF8), "C:\\\xE6\x9B\xB2\\X.EXE");
+    EXPECT_EQ(ToAnsi(std::wstring(L"C:\\\xD800x"), CP_UTF8), std::nullopt);  // a lone surrogate
+    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik", 1252), "C:\\M\xFCsik");
+    EXPECT_EQ(ToAnsi(L"C:\\\u0100", 1252), std::nullopt);  // a best fit would make it "A"
+    EXPECT_EQ(ToAnsi(L"\u66F2", 932), "\x8B\xC8");
+    EXPECT_EQ(FromAnsi("C:\\M\xC3\xBCsik", CP_UTF8), L"C:\\M\u00FCsik");
+}
+
+TEST_F(SettingsFileTest, AConversionThatGivesNothingFailsRatherThanWriteAnEmptyLine) {
+    store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 0);
+    const SettingsStore noCodePage(folder.path(), 12345);  // no such code page: every conversion fails
+    EXPECT_THROW(noCodePage.WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
+    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n");
+}
+
+// Such a path comes only from editing the file by hand.
+TEST_F(SettingsFileTest, APathWithALineBreakOrAQuoteIsRefusedAndTheOldFileKept) {
+    store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 1);
+    for (const wchar_t* path : {L"C:\\a\r\nb\\WINSPC.EXE", L"C:\\a\"b\\WINSPC.EXE"}) {
+        try {
+            store.WriteSettings(path, 0);
+            ADD_FAILURE() << "written";
+        } catch (const SettingsWriteError& error) {
+            EXPECT_THAT(error.UserMessage(), HasSubstr(file));
+        }
+    }
+    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 1 \r\n");
+}
+
+// A virus scanner or sync tool holds the file for a moment: reading and
+// writing wait for it, but something that will never change fails at once.
+TEST_F(SettingsFileTest, AFileHeldForAMomentIsWaitedForAndAFolderOfItsNameIsNot) {
+    store.WriteSettings(L"C:\\P\\WINSPC.EXE", 1);
+    auto holdFor = [&](DWORD ms) {
+        auto held = std::make_shared<UniqueFile>(
+            ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(*held);
+        return std::make_unique<Background>([held, ms] {
+            ::Sleep(ms);
+            held->reset();
+        });
+    };
+    auto release = holdFor(200);
+    EXPECT_EQ(store.ReadSettings().playerPath, L"C:\\P\\WINSPC.EXE");
+    release->Join();
+    release = holdFor(200);
+    store.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0);
+    release->Join();
+    EXPECT_EQ(ReadBytes(file), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
+
+    TempFolder other(L"folder named so");
+    MakeFolder(other / L"Velmoria.ini");
+    const SettingsStore blocked(other.path());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(blocked.ReadSettings().playerPath, L"");
+    EXPECT_THROW(blocked.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0), SettingsWriteError);
+    // Waiting as for a busy file would take half a second for each.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+}
+
+TEST_F(SettingsFileTest, ALeftoverTemporaryFileIsNoObstacle) {
+    WriteBytes(file + L".tmp", "left by a crash");
+    ::SetFileAttributesW((file + L".tmp").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    store.WriteSettings(L"C:\\P\\SPCPLAY.EXE", 1);
+    EXPECT_EQ(ReadBytes(file), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
+    EXPECT_THAT(FilesMatching(folder / L"*"), testing::UnorderedElementsAre(L"Velmoria.ini", L"Velmoria.ini.tmp"));
+    ::SetFileAttributesW((file + L".tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The hidden attribute, a hard link's other name and a symbolic link all
+// keep showing the new settings after a save.
+TEST_F(SettingsFileTest, WhatTheUserSetOnTheFileSurvivesASave) {
+    store.WriteSettings(L"C:\\P\\SPCPLAY.EXE", 0);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    store.WriteSettings(L"C:\\P\\WINSPC.EXE", 1);
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(ReadBytes(file), "C:\\P\\WINSPC.EXE\r\n 1 \r\n");
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    const std::wstring otherName = folder / L"backup-name.ini";
+    ASSERT_TRUE(::CreateHardLinkW(otherName.c_str(), file.c_str(), nullptr));
+    store.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0);
+    EXPECT_EQ(ReadBytes(otherName), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
+    EXPECT_EQ(ReadBytes(file), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
 }
 
 }  // namespace
