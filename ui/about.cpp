@@ -73,7 +73,7 @@ void AboutWindow::PaintBackground(HDC dc) const {
     // Drawn once at the top-left, at its own size for the DPI, never stretched to fit.
     const MemoryDc source(dc);
     const SelectedObject picture(source.get(), picture_.get());
-    ::TransparentBlt(dc, 0, 0, ::MulDiv(kPicturePixels96.cx, dpi(), 96), ::MulDiv(kPicturePixels96.cy, dpi(), 96),
+    ::GdiTransparentBlt(dc, 0, 0, ::MulDiv(kPicturePixels96.cx, dpi(), 96), ::MulDiv(kPicturePixels96.cy, dpi(), 96),
                      source.get(), 0, 0, kPicturePixels96.cx, kPicturePixels96.cy, kPictureTransparent);
 }
 

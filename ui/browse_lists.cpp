@@ -3,17 +3,21 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "app/win_handles.h"
 #include "player/paths.h"
+#include "ui/twips.h"
 
 namespace velmoria {
 namespace {
 
 constexpr int kFolderGlyphPixels96 = 16;
-constexpr int kIndentPixels96 = 8;
 constexpr int kDriveListVisibleItems = 12;
+// Posted to the drive list's combo box when labels have been read.
+constexpr UINT kLabelsArrived = WM_APP + 0x40;
 
 bool NameLess(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
@@ -62,22 +66,16 @@ std::wstring LowerDriveLetter(std::wstring drive) {
     return drive;
 }
 
-std::wstring DriveLabel(const std::wstring& drive) {
-    std::wstring label = LowerDriveLetter(drive);
-    const std::wstring root = drive + L"\\";
+// Removable and optical drives are not asked for their label: that would
+// spin them up, or wait for a medium, every time the list is filled.
+std::wstring ReadVolumeLabel(const std::wstring& root) {
     const UINT type = ::GetDriveTypeW(root.c_str());
-    // Removable and optical drives are not asked for their label: that would
-    // spin them up, or wait for a medium, every time the list is filled.
-    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK || type == DRIVE_REMOTE) {
-        wchar_t volume[MAX_PATH + 1] = L"";
-        if (::GetVolumeInformationW(root.c_str(), volume, ARRAYSIZE(volume), nullptr, nullptr, nullptr, nullptr, 0) &&
-            volume[0]) {
-            label += L" [";
-            label += volume;
-            label += L']';
-        }
+    if (type != DRIVE_FIXED && type != DRIVE_RAMDISK && type != DRIVE_REMOTE) return {};
+    wchar_t volume[MAX_PATH + 1] = L"";
+    if (!::GetVolumeInformationW(root.c_str(), volume, ARRAYSIZE(volume), nullptr, nullptr, nullptr, nullptr, 0)) {
+        return {};
     }
-    return label;
+    return volume;
 }
 
 void NotifyParent(HWND control, WORD code) {
@@ -110,8 +108,43 @@ void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstr
 
 // ---------------------------------------------------------------- DriveList
 
+// What the label-reading threads share with the list. A thread may outlive
+// the list (a dead network drive answers only after its timeout), so it
+// holds this rather than the list itself, and reaches the list only by a
+// posted message, which a window that has gone never gets.
+struct DriveList::LabelJob {
+    std::mutex mutex;
+    std::vector<std::pair<std::wstring, std::wstring>> arrived;  // drive, label
+    std::vector<std::wstring> pending;                            // drives being read
+};
+
+DriveList::DriveList() : labelReader(ReadVolumeLabel), job_(std::make_shared<LabelJob>()) {}
+
+DriveList::~DriveList() {
+    if (combo_) ::RemoveWindowSubclass(combo_, SubclassProc, 0);
+}
+
+LRESULT CALLBACK DriveList::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<DriveList*>(data);
+    if (message == kLabelsArrived) {
+        try {
+            self->ShowLabels();
+        } catch (...) {
+            // The labels are a nicety; the list works without them.
+        }
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, SubclassProc, 0);
+        self->combo_ = nullptr;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 void DriveList::Attach(HWND combo, std::wstring_view folder) {
     combo_ = combo;
+    ::SetWindowSubclass(combo_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     const std::size_t root = RootLength(folder);
     drive_ = std::wstring(folder.substr(0, folder.size() >= 2 && folder[1] == L':' ? 2 : root));
     while (drive_.size() > 2 && drive_.back() == L'\\') drive_.pop_back();
@@ -138,15 +171,68 @@ void DriveList::Fill(bool allLabels) {
     ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
     int current = -1;
     for (std::size_t i = 0; i < drives_.size(); ++i) {
-        const bool labelled = drives_[i].size() == 2 && (allLabels || EqualsNoCase(drives_[i], drive_));
-        const std::wstring label = labelled ? DriveLabel(drives_[i]) : LowerDriveLetter(drives_[i]);
-        ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        const std::wstring text = EntryText(drives_[i]);
+        ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (EqualsNoCase(drives_[i], drive_)) current = static_cast<int>(i);
     }
     ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
     ::SendMessageW(combo_, CB_SETMINVISIBLE, kDriveListVisibleItems, 0);
     ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(combo_, nullptr, TRUE);
+
+    for (const std::wstring& drive : drives_) {
+        if (drive.size() != 2 || !(allLabels || EqualsNoCase(drive, drive_))) continue;
+        {
+            const std::lock_guard lock(job_->mutex);
+            if (std::find(job_->pending.begin(), job_->pending.end(), drive) != job_->pending.end()) continue;
+            job_->pending.push_back(drive);
+        }
+        std::thread([job = job_, reader = labelReader, combo = combo_, drive] {
+            std::wstring label;
+            try {
+                label = reader(drive + L"\\");
+            } catch (...) {
+                label.clear();
+            }
+            {
+                const std::lock_guard lock(job->mutex);
+                job->arrived.emplace_back(drive, std::move(label));
+                job->pending.erase(std::find(job->pending.begin(), job->pending.end(), drive));
+            }
+            ::PostMessageW(combo, kLabelsArrived, 0, 0);
+        }).detach();
+    }
+}
+
+std::wstring DriveList::EntryText(const std::wstring& drive) const {
+    std::wstring text = LowerDriveLetter(drive);
+    for (const auto& [labelled, label] : labels_) {
+        if (labelled == drive && !label.empty()) text += L" [" + label + L"]";
+    }
+    return text;
+}
+
+void DriveList::ShowLabels() {
+    {
+        const std::lock_guard lock(job_->mutex);
+        for (auto& [drive, label] : job_->arrived) {
+            std::erase_if(labels_, [&drive](const auto& known) { return known.first == drive; });
+            labels_.emplace_back(drive, std::move(label));
+        }
+        job_->arrived.clear();
+    }
+    const auto selected = ::SendMessageW(combo_, CB_GETCURSEL, 0, 0);
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+        const std::wstring text = EntryText(drives_[i]);
+        const auto index = static_cast<WPARAM>(i);
+        const auto length = ::SendMessageW(combo_, CB_GETLBTEXTLEN, index, 0);
+        std::wstring shown(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
+        if (length > 0) ::SendMessageW(combo_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(shown.data()));
+        if (shown == text) continue;
+        ::SendMessageW(combo_, CB_DELETESTRING, index, 0);
+        ::SendMessageW(combo_, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
 void DriveList::OnNotify(WORD code) {
@@ -222,7 +308,8 @@ void BrowseListBox::Draw(const DRAWITEMSTRUCT& item) const {
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
 
     RECT text = item.rcItem;
-    text.left += ::MulDiv(2 + kIndentPixels96 * indents_[static_cast<std::size_t>(index)], dpi_, 96);
+    text.left += ::MulDiv(2, dpi_, 96) +
+                 FolderIndentPixels(indents_[static_cast<std::size_t>(index)], dpi_, item.rcItem.right - item.rcItem.left);
     if (glyphWidth_ > 0) {
         const RECT glyph{text.left, text.top, text.left + glyphWidth_, text.bottom};
         DrawGlyph(item.hDC, glyph, index, selected);
@@ -239,25 +326,26 @@ void BrowseListBox::Draw(const DRAWITEMSTRUCT& item) const {
     }
 }
 
-void BrowseListBox::JumpToLetter(wchar_t letter) {
-    const int count = Count();
-    const int start = ListIndex() + 1;
-    for (int step = 0; step < count; ++step) {
-        const int index = (start + step) % count;
-        const std::wstring& name = names_[static_cast<std::size_t>(index)];
-        if (!name.empty() && EqualsNoCase(std::wstring_view(&name[0], 1), std::wstring_view(&letter, 1))) {
-            SetListIndex(index);
-            NotifyParent(list_, LBN_SELCHANGE);
-            return;
-        }
-    }
+void BrowseListBox::TypeAhead(wchar_t letter, LONG time) {
+    // Letters typed within the double-click time of each other spell one
+    // prefix, as in Explorer; after a pause a new search starts.
+    const bool quick =
+        !typed_.empty() && static_cast<DWORD>(time - lastTypedTime_) <= ::GetDoubleClickTime();
+    lastTypedTime_ = time;
+    typed_ = quick ? typed_ + letter : std::wstring(1, letter);
+    // A longer prefix may still fit the entry reached so far; a new one
+    // looks from the entry after it.
+    const int current = ListIndex();
+    const int index = FindByPrefix(names_, typed_, typed_.size() > 1 ? current : current + 1);
+    if (index < 0 || index == current) return;
+    SetListIndex(index);
+    NotifyParent(list_, LBN_SELCHANGE);
 }
 
 bool BrowseListBox::HandleKey(UINT message, WPARAM wParam, LPARAM) {
-    // A data-less list box cannot search its entries itself: a typed letter
-    // moves to the next entry that begins with it, as list boxes do.
+    // A data-less list box cannot search its entries itself.
     if (message == WM_CHAR && wParam >= L' ') {
-        JumpToLetter(static_cast<wchar_t>(wParam));
+        TypeAhead(static_cast<wchar_t>(wParam), ::GetMessageTime());
         return true;
     }
     return false;

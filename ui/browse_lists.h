@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ namespace velmoria {
 
 class DriveList {
 public:
+    DriveList();
+    ~DriveList();
+    DriveList(const DriveList&) = delete;
+    DriveList& operator=(const DriveList&) = delete;
+
     // Takes over a CBS_DROPDOWNLIST combo box and fills it with the drives,
     // showing the drive of the given folder.
     void Attach(HWND combo, std::wstring_view folder);
@@ -32,16 +38,30 @@ public:
     void OnNotify(WORD code);
     std::function<void()> Change;
 
+    // Reads a drive's volume label, given its root ("C:\"); empty for none.
+    // It may block for as long as the drive takes (a dead network drive, for
+    // the network's timeout), so it runs on a thread of its own.
+    using LabelReader = std::function<std::wstring(const std::wstring& root)>;
+    LabelReader labelReader;
+
 private:
-    // Fills the list with the drives there are. Labels are read for every
-    // drive only when the user opens the list, so that start-up never waits
-    // on a slow, sleeping or remote drive; until then only the current
-    // drive's label is read.
+    struct LabelJob;
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self) noexcept;
+    // Fills the list with the drives there are, at once, with the labels
+    // known so far. Labels are then read in the background, for every drive
+    // when the user opens the list and only for the current drive before:
+    // the window never waits on a drive, and a label that never comes is
+    // simply left out.
     void Fill(bool allLabels);
+    void ShowLabels();
+    std::wstring EntryText(const std::wstring& drive) const;
 
     HWND combo_ = nullptr;
     std::vector<std::wstring> drives_;  // "C:", one per entry
     std::wstring drive_;
+    std::vector<std::pair<std::wstring, std::wstring>> labels_;  // drive, label: read so far
+    std::shared_ptr<LabelJob> job_;
 };
 
 // Common ground of the folder and file lists: an owner-drawn, data-less list box.
@@ -74,11 +94,13 @@ protected:
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self) noexcept;
-    void JumpToLetter(wchar_t letter);
+    void TypeAhead(wchar_t letter, LONG time);
 
     HWND list_ = nullptr;
     std::vector<std::wstring> names_;
     std::vector<int> indents_;
+    std::wstring typed_;  // letters typed in quick succession
+    LONG lastTypedTime_ = 0;
 };
 
 class FolderList : public BrowseListBox {

@@ -126,6 +126,15 @@ private:
 // one of them took it; otherwise it is to be translated and dispatched.
 bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators);
 
+// Makes Enter on a focused button click it. The dialog manager gives Enter
+// to an owner-drawn button's dialog as IDOK instead, so a picture button
+// would otherwise act on Space alone.
+void ClickOnEnter(HWND button);
+
+// Draws a push button's face in the current visual style, or the classic
+// one where there is none; the face's content is left to the caller.
+void DrawButtonFace(HWND button, HDC dc, const RECT& face, bool pushed, bool disabled);
+
 // The program's message loop; returns the exit code of WM_QUIT.
 int RunMessageLoop(HWND acceleratorWindow, HACCEL accelerators);
 

@@ -1,8 +1,6 @@
 #include "ui/spc_main.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
-#include <vssym32.h>
 
 #include <array>
 
@@ -123,7 +121,7 @@ void SpcMain::CreateControls() {
     CreateControl(WC_BUTTONW, L"8-bit Sound", kCheckStyle, 0, IDC_chk8bit, kChk8bit);
     CreateControl(WC_BUTTONW, L"Disable ADSR -> GAIN switching", kCheckStyle | BS_MULTILINE, 0, IDC_chkADSR,
                   kChkADSR);
-    CreateControl(WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, IDC_cmdPlay, kCmdPlay);
+    ClickOnEnter(CreateControl(WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, IDC_cmdPlay, kCmdPlay));
     CreateLabel(L"Click Pip to Play!", IDC_Label1, kLabel1, LabelAlign::Centre);
     CreateControl(WC_BUTTONW, L"Stop", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDC_cmdStop, kCmdStop);
     // The frames come last, below everything in the window order and an inner
@@ -181,6 +179,11 @@ void SpcMain::OnCommand(WORD id, WORD code, HWND control) {
         case IDC_spcFile:
             spcFile_.OnNotify(code);
             return;
+        case IDC_cmdPlay:
+            // Every click is a play request: a quick second one arrives as a
+            // double-click and plays again (a new WinSPC replaces the old).
+            if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return;
+            break;
         default:
             if (code != BN_CLICKED) return;
             break;
@@ -198,14 +201,7 @@ void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
     const HDC dc = item.hDC;
     RECT face = item.rcItem;
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
-    if (const HTHEME theme = ::OpenThemeData(item.hwndItem, L"BUTTON")) {
-        const int state = pushed ? PBS_PRESSED : (item.itemState & ODS_DISABLED) ? PBS_DISABLED : PBS_NORMAL;
-        ::DrawThemeParentBackground(item.hwndItem, dc, &face);
-        ::DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &face, nullptr);
-        ::CloseThemeData(theme);
-    } else {
-        ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-    }
+    DrawButtonFace(item.hwndItem, dc, face, pushed, (item.itemState & ODS_DISABLED) != 0);
     // Pip, centred on the face, at the size the DPI asks for.
     const int width = ::MulDiv(kPipPixels96.cx, dpi(), 96);
     const int height = ::MulDiv(kPipPixels96.cy, dpi(), 96);
@@ -214,7 +210,7 @@ void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
     const int top = face.top + ((face.bottom - face.top) - height) / 2 + shift;
     const MemoryDc source(dc);
     const SelectedObject picture(source.get(), pip_.get());
-    ::TransparentBlt(dc, left, top, width, height, source.get(), 0, 0, kPipPixels96.cx, kPipPixels96.cy,
+    ::GdiTransparentBlt(dc, left, top, width, height, source.get(), 0, 0, kPipPixels96.cx, kPipPixels96.cy,
                      kPipTransparent);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         const int inset = ::MulDiv(3, dpi(), 96);
@@ -308,6 +304,10 @@ SpcPlayOptions SpcMain::Options() const {
 
 void SpcMain::ShowMessage(std::wstring_view text, MessageIcon icon) { velmoria::ShowMessage(hwnd(), text, icon); }
 
+void SpcMain::TakeForeground() {
+    if (::IsWindowVisible(hwnd())) ::SetForegroundWindow(hwnd());
+}
+
 // ------------------------------------------------------------- File list
 
 void SpcMain::spcFile_DblClick() { cmdPlay_Click(); }
@@ -361,6 +361,19 @@ void SpcMain::ToggleCompact() {
         SetMenuCaption(ID_mnuCompressed, kNormalCaption);
         SetClientSizeTwips(kCompactClientWidthTwips, kClientHeightTwips);
         program_.settings.compactFlag = 1;
+        // The keyboard must not stay on a control that is now out of sight,
+        // where Enter or Space would act unseen.
+        const HWND focus = ::GetFocus();
+        RECT client;
+        ::GetClientRect(hwnd(), &client);
+        if (focus && ::IsChild(hwnd(), focus)) {
+            RECT rect;
+            ::GetWindowRect(focus, &rect);
+            ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+            if (rect.left >= client.right) {
+                ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_spcFile)), TRUE);
+            }
+        }
     } else {
         SetMenuCaption(ID_mnuCompressed, kCompressedCaption);
         SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);

@@ -29,6 +29,15 @@ struct TwipsRect {
     }
 };
 
+// The indent of a folder list entry at a depth: 8 pixels a level at 96 DPI,
+// but at most a third of the list's width, in whole levels, so that a name
+// deep down still has room to be read.
+constexpr int FolderIndentPixels(int level, int dpi, int listWidthPixels) {
+    const int step = TwipsToPixels(120, dpi);
+    const int deepest = step > 0 ? listWidthPixels / 3 / step : 0;
+    return step * (level < deepest ? level : deepest);
+}
+
 static_assert(TwipsToPixels(3615, 96) == 241 && TwipsToPixels(3750, 96) == 250);
 static_assert(TwipsToPixels(1880, 120) == 157 && TwipsToPixels(-15, 96) == -1);
 

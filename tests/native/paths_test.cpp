@@ -4,6 +4,7 @@
 
 #include "app/player_kind.h"
 #include "player/title_match.h"
+#include "ui/twips.h"
 
 namespace velmoria {
 namespace {
@@ -119,6 +120,41 @@ TEST(TitleMatches, TheMainWindowsOwnCaptionsNeverMatchAPlayerSearch) {
         EXPECT_FALSE(TitleMatches(caption, L"winspc", TitleEnds));
         EXPECT_FALSE(TitleMatches(caption, L" ZDSpc", TitleStarts));
         EXPECT_FALSE(TitleMatches(caption, L"ZDSpc", TitleContains));
+    }
+}
+
+// Type-ahead over a sorted song list, as a quick typist or a slow one meets it.
+TEST(FindByPrefix, QuickLettersSpellOnePrefix) {
+    const std::vector<std::wstring> names = {L"abc.spc", L"bell.spc", L"bird.spc", L"echo.spc",
+                                             L"zap.spc", L"zelda-01.spc", L"Zelda-02.spc"};
+    struct Case {
+        const wchar_t* prefix;
+        int from;
+        int found;
+    };
+    for (const Case& c : {Case{L"z", 0, 4}, Case{L"ze", 4, 5}, Case{L"ZEL", 4, 5}, Case{L"e", 0, 3},
+                          Case{L"b", 2, 2}, Case{L"b", 3, 1},  // wraps round
+                          Case{L"bb", 1, 2}, Case{L"bbb", 2, 1},  // one letter again and again steps on
+                          Case{L"zq", 4, -1}, Case{L"x", 0, -1}, Case{L"a", -1, 0}, Case{L"a", 7, 0}}) {
+        EXPECT_EQ(FindByPrefix(names, c.prefix, c.from), c.found) << c.prefix << " from " << c.from;
+    }
+    EXPECT_EQ(FindByPrefix({}, L"a", 0), -1);
+}
+
+// Deep folders: the indent grows a level at a time, then stops where a name
+// would no longer have room.
+TEST(FolderIndentPixels, GrowsByLevelsButLeavesTwoThirdsOfTheList) {
+    for (int dpi : {96, 120, 144, 192}) {
+        const int width = TwipsToPixels(1755, dpi);  // the main window's folder list
+        EXPECT_EQ(FolderIndentPixels(1, dpi, width), TwipsToPixels(120, dpi));
+        EXPECT_EQ(FolderIndentPixels(3, dpi, width), 3 * TwipsToPixels(120, dpi));
+        int previous = 0;
+        for (int level = 0; level <= 64; ++level) {
+            const int indent = FolderIndentPixels(level, dpi, width);
+            EXPECT_GE(indent, previous);
+            EXPECT_LE(indent, width / 3) << "level " << level << " at " << dpi;
+            previous = indent;
+        }
     }
 }
 

@@ -74,6 +74,22 @@ TEST_F(CompactTest, CtrlMTogglesInBothModes) {
     EXPECT_EQ(StoredSettings(), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
 }
 
+// Compacting must not leave the keyboard on a control it hides, where the
+// next Enter or Space would act unseen.
+TEST_F(CompactTest, CompactingMovesTheFocusFromAHiddenControlToTheFileList) {
+    SpcMain& window = StartWith("C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
+    window.Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == window.hwnd(); }));
+    for (int id : {IDC_cmdStop, IDC_chkStereo, IDC_spcDirectory}) {
+        ::SendMessageW(window.hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+        PressKey('M', true);
+        ASSERT_TRUE(PumpUntil([&] { return program->settings.compactFlag == 1; }, std::chrono::seconds(5),
+                              window.hwnd(), window.accelerators()));
+        EXPECT_EQ(FocusOf(window.hwnd()), Item(id == IDC_spcDirectory ? id : IDC_spcFile)) << id;
+        window.mnuCompressed_Click();
+    }
+}
+
 TEST_F(CompactTest, AFailedWriteSaysSoAndTheWindowStaysToggled) {
     SpcMain& window = StartWith("C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
     window.Show();

@@ -259,5 +259,59 @@ TEST_F(FileListTest, TheCompactWindowPlaysAndStopsThroughTheList) {
     EXPECT_EQ(LongForm(PlayedFile(L"WINSPC")), work / L"Gamma.spc");
 }
 
+// No button is the default: Enter and Space on the focused picture play,
+// Enter on Stop stops, and Esc does nothing anywhere.
+TEST_F(FileListTest, EnterAndSpaceOnThePictureAfterTabPlayAndEnterOnStopStops) {
+    StartWithPlayer(players.Path(L"WINSPC"));  // its options are greyed, out of the tab order
+    ClickAt(EntryPoint(0));
+    auto focusIs = [&](int id) {
+        return PumpUntil([&] { return FocusOf(main->hwnd()) == Item(id); }, std::chrono::seconds(5), main->hwnd(),
+                         main->accelerators());
+    };
+    ASSERT_TRUE(focusIs(IDC_spcFile));
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusIs(IDC_cmdPlay));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Started(L"WINSPC", 1));
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(Started(L"WINSPC", 2));
+    PressKey(VK_ESCAPE);
+    PumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(WindowText(main->hwnd()), L"[Running WinSPC]");
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusIs(IDC_cmdStop));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return WindowText(main->hwnd()) == L"Velmoria"; }));
+    PressKey(VK_ESCAPE);
+    PumpFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(main->IsOpen());
+    EXPECT_EQ(players.CommandLines(L"WINSPC").size(), 2u);
+}
+
+// Every click on the picture is a play request, however quick the second.
+TEST_F(FileListTest, AQuickSecondClickOnThePicturePlaysAgain) {
+    StartWithPlayer(players.Path(L"WINSPC"));
+    ClickAt(EntryPoint(1));
+    ASSERT_TRUE(PumpUntil([&] { return main->spcFile().ListIndex() == 1; }));
+    DoubleClickAt(CentreOf(Item(IDC_cmdPlay)));
+    EXPECT_TRUE(PumpUntil([&] { return players.CommandLines(L"WINSPC").size() == 2; }));
+}
+
+// Letters typed quickly spell one prefix; after a pause a new search starts.
+TEST_F(FileListTest, TypeAheadSearchesByTheWholePrefixTypedQuickly) {
+    for (const wchar_t* name : {L"Echo.spc", L"Zap.spc", L"Zelda.spc"}) WriteBytes(work / name, "x");
+    StartWithPlayer(players.Path(L"WINSPC"));
+    main->spcDirectory_Change();
+    ClickAt(EntryPoint(0));
+    ASSERT_TRUE(PumpUntil([&] { return main->spcFile().ListIndex() == 0; }));
+    PressKey('Z');
+    PressKey('E');
+    ASSERT_TRUE(PumpUntil([&] { return main->spcFile().Entry(main->spcFile().ListIndex()) == L"Zelda.spc"; }));
+    ::Sleep(::GetDoubleClickTime() + 100);
+    PressKey('E');
+    EXPECT_TRUE(PumpUntil([&] { return main->spcFile().Entry(main->spcFile().ListIndex()) == L"Echo.spc"; }));
+    EXPECT_EQ(players.Log(L"WINSPC"), L"");
+}
+
 }  // namespace
 }  // namespace velmoria::test
