@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/process_setup.h"
 #include "app/program.h"
 #include "app/win_text.h"
 #include "player/win_player_system.h"
 #include "ui/spc_main.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    velmoria::PrepareProcess();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

@@ -5,7 +5,7 @@
 enable_language(RC)
 
 set(VELMORIA_WIN_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-set(VELMORIA_WIN_LIBRARIES comctl32 uxtheme msimg32 gdi32 user32 shell32)
+set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 shell32 advapi32)
 set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
 set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/ui/resource.h
@@ -18,6 +18,7 @@ target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
 add_library(velmoria_win STATIC
     app/player_dialog.cpp
+    app/process_setup.cpp
     app/settings_file.cpp
     app/startup.cpp
     app/win_text.cpp
