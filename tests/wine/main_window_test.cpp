@@ -2,6 +2,8 @@
 // menus, and the three browsing lists over real folders.
 #include <gmock/gmock.h>
 
+#include "app/process_setup.h"
+#include "app/win_handles.h"
 #include "tests/wine/main_window_fixture.h"
 
 namespace velmoria::test {
@@ -320,6 +322,40 @@ TEST_F(BrowsingTest, AnUnreadableDriveSendsTheListsToTheProgramFolderSilently) {
     EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
     EXPECT_TRUE(boxes.boxes().empty());
     ::SetEnvironmentVariableW(L"=V:", nullptr);
+}
+
+// A disconnected network drive answers a label query only after the
+// network's timeout: opening the list must not wait for it.
+TEST(DriveListTest, OpensAtOnceAndLabelsArriveWhenTheyCome) {
+    const UniqueWindow combo(::CreateWindowExW(0, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 200, 200,
+                                               nullptr, nullptr, nullptr, nullptr));
+    const UniqueKernelHandle answer(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> asked{0};
+    DriveList drives;
+    drives.labelReader = [&asked, event = answer.get()](const std::wstring& root) -> std::wstring {
+        ++asked;
+        ::WaitForSingleObject(event, 10000);
+        return root == L"C:\\" ? L"SLOW NET" : L"";
+    };
+    drives.Attach(combo.get(), L"C:\\velmoria-tests");
+    drives.OnNotify(CBN_DROPDOWN);  // returns while every reader still waits
+    EXPECT_TRUE(WaitUntil([&] { return asked.load() >= 2; }));
+    wchar_t text[64] = L"";
+    ::SendMessageW(combo.get(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"c:");
+    ::SetEvent(answer.get());
+    EXPECT_TRUE(PumpUntil([&] {
+        ::SendMessageW(combo.get(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        return std::wstring_view(text) == L"c: [SLOW NET]";
+    }));
+    EXPECT_EQ(::SendMessageW(combo.get(), CB_GETCURSEL, 0, 0), 0);
+}
+
+TEST(ProcessTest, NoDiskBoxesAndTheOtherErrorModeBitsKept) {
+    const UINT before = ::SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    PrepareProcess();
+    EXPECT_EQ(::GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS));
+    ::SetErrorMode(before);
 }
 
 }  // namespace
