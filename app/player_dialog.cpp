@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "app/settings_file.h"
-#include "ui/message_box.h"
-#include "ui/resource.h"
+#include "base/message_box.h"
+#include "base/resource.h"
 
 namespace velmoria {
 namespace {
@@ -48,8 +48,9 @@ void PlayerDialog::OnCreate() {
     SetClientSizeTwips(kClientWidthTwips, kClientHeightTwips);
 
     const std::wstring folder = WorkingFolder();
-    exeDrive_.Change = [this] { exeDrive_Change(); };
-    exeDir_.Change = [this] { exeDir_Change(); };
+    Route(IDC_exeDrive, exeDrive_);
+    Route(IDC_exeDir, exeDir_);
+    Route(IDC_exeFile, exeFile_);
     exeDrive_.Attach(Item(IDC_exeDrive), folder);
     exeFile_.Attach(Item(IDC_exeFile), kPlayerFilePatterns, folder);
     exeDir_.Attach(Item(IDC_exeDir), folder);
@@ -61,36 +62,9 @@ void PlayerDialog::OnLayout() {
     exeFile_.FitItemHeight(dpi());
 }
 
-bool PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    switch (message) {
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_exeDrive:
-            exeDrive_.OnNotify(HIWORD(wParam));
-            break;
-        case IDC_exeDir:
-            exeDir_.OnNotify(HIWORD(wParam));
-            break;
-        case IDC_cmdSave:
-            if (HIWORD(wParam) == BN_CLICKED) cmdSave_Click();
-            break;
-        default:
-            break;  // Enter and Esc (IDOK, IDCANCEL) do nothing here
-        }
-        return true;
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlID == IDC_exeDir) exeDir_.Draw(item);
-        if (item.CtlID == IDC_exeFile) exeFile_.Draw(item);
-        result = TRUE;
-        return true;
-    }
-    case WM_CLOSE:
-        Close();  // unloaded without writing anything
-        return true;
-    default:
-        return false;
-    }
+// Enter and Esc (IDOK, IDCANCEL) do nothing here; closing writes nothing.
+void PlayerDialog::OnCommand(int id, int code, HWND) {
+    if (id == IDC_cmdSave && code == BN_CLICKED) cmdSave_Click();
 }
 
 void PlayerDialog::exeDrive_Change() { MoveToDrive(exeDir_, exeDrive_.Drive(), program_.store.programFolder()); }

@@ -6,14 +6,14 @@
 #include <windows.h>
 
 #include "app/program.h"
-#include "ui/browse_lists.h"
-#include "ui/dialog_window.h"
+#include "base/browse_lists.h"
+#include "base/dialog_window.h"
 
 namespace velmoria {
 
 inline constexpr std::wstring_view kPlayerFilePatterns = L"SPCPLAY.EXE;WINSPC.EXE;ZDSPC.EXE";
 
-class PlayerDialog final : public DialogWindow {
+class PlayerDialog final : public DialogWindow, private BrowseEvents {
 public:
     // mainWindow owns the restart message when it is visible.
     PlayerDialog(Program& program, HWND mainWindow);
@@ -31,14 +31,18 @@ public:
 
 private:
     void OnCreate() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnCommand(int id, int code, HWND control) override;
     void OnLayout() override;
+
+    // BrowseEvents
+    void OnDriveChange() override { exeDrive_Change(); }
+    void OnFolderChange() override { exeDir_Change(); }
 
     Program& program_;
     HWND mainWindow_;
-    DriveList exeDrive_;
-    FolderList exeDir_;
-    FileList exeFile_;
+    DriveList exeDrive_{*this};
+    FolderList exeDir_{*this};
+    FileList exeFile_{*this};
     bool saved_ = false;
 };
 

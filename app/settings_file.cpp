@@ -5,9 +5,9 @@
 
 #include <utility>
 
-#include "app/win_handles.h"
-#include "app/win_text.h"
-#include "player/paths.h"
+#include "base/win_handles.h"
+#include "base/win_text.h"
+#include "base/paths.h"
 #include "player/win_routines.h"
 
 namespace velmoria {

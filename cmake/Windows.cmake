@@ -8,7 +8,7 @@ set(VELMORIA_WIN_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
 set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 shell32 advapi32)
 set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
 set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
-    ${CMAKE_SOURCE_DIR}/ui/resource.h
+    ${CMAKE_SOURCE_DIR}/base/resource.h
     ${CMAKE_SOURCE_DIR}/ui/velmoria.manifest
     ${CMAKE_SOURCE_DIR}/ui/art/velmoria.ico
     ${CMAKE_SOURCE_DIR}/ui/art/pip.bmp
@@ -17,20 +17,21 @@ set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
 target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
 add_library(velmoria_win STATIC
-    app/player_dialog.cpp
-    app/process_setup.cpp
-    app/settings_file.cpp
-    app/startup.cpp
-    app/win_text.cpp
+    base/browse_lists.cpp
+    base/dialog_window.cpp
+    base/message_box.cpp
+    base/process_setup.cpp
+    base/win_text.cpp
     player/win_player_system.cpp
     player/win_routines.cpp
+    app/player_dialog.cpp
+    app/settings_file.cpp
+    app/startup.cpp
     ui/about.cpp
-    ui/browse_lists.cpp
-    ui/dialog_window.cpp
-    ui/message_box.cpp
     ui/spc_main.cpp
 )
 target_link_libraries(velmoria_win PUBLIC velmoria_core ${VELMORIA_WIN_LIBRARIES})
+velmoria_strict(velmoria_win)
 
 if(MSVC)
     # The manifest comes from the resource script.
@@ -43,7 +44,8 @@ else()
     list(APPEND VELMORIA_EXE_LINK_OPTIONS $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
 endif()
 
-add_executable(Velmoria WIN32 app/main.cpp ${VELMORIA_RESOURCES})
+add_executable(Velmoria WIN32 ui/main.cpp ${VELMORIA_RESOURCES})
+velmoria_strict(Velmoria)
 target_link_libraries(Velmoria PRIVATE velmoria_win)
 target_link_options(Velmoria PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 
@@ -56,65 +58,52 @@ if(CMAKE_OBJDUMP AND NOT MSVC)
 endif()
 
 if(VELMORIA_TESTS)
-    add_library(velmoria_test_support STATIC tests/support/resource_counts.cpp tests/support/win_test_support.cpp)
-    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock psapi)
+    add_library(velmoria_test_support STATIC tests/support/win_test_support.cpp)
+    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock)
 
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
-        tests/wine/about_test.cpp
-        tests/wine/bad_input_test.cpp
-        tests/wine/compact_test.cpp
-        tests/wine/dpi_test.cpp
-        tests/wine/faults_test.cpp
-        tests/wine/file_list_test.cpp
-        tests/wine/first_run_e2e_test.cpp
-        tests/wine/main_window_test.cpp
+        tests/wine/browsing_test.cpp
+        tests/wine/input_test.cpp
+        tests/wine/layout_test.cpp
         tests/wine/play_test.cpp
-        tests/wine/program_e2e_test.cpp
-        tests/wine/player_dialog_test.cpp
-        tests/wine/routines_test.cpp
         tests/wine/settings_file_test.cpp
-        tests/wine/soak_test.cpp
-        tests/wine/win_handles_test.cpp
         tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )
     target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)
     gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
-
-    # Run by the high-DPI test in a process started at another DPI, not by CTest.
-    add_executable(dpi_checks tests/wine/dpi_checks.cpp ${VELMORIA_RESOURCES})
-    target_link_libraries(dpi_checks PRIVATE velmoria_test_support gmock_main)
 endif()
 
-# Stand-ins for the three players, for the tests and the demo: one source, one
+# Stand-ins for the three players, for the demo and the tests: one source, one
 # program per player, named as the real ones are.
 foreach(player IN ITEMS SPCPLAY:1 WINSPC:2 ZDSPC:3)
     string(REPLACE ":" ";" parts ${player})
     list(GET parts 0 name)
     list(GET parts 1 kind)
-    add_executable(standin_${name} WIN32 tests/standins/standin.cpp)
+    add_executable(standin_${name} WIN32 demo/standin.cpp)
     target_compile_definitions(standin_${name} PRIVATE STANDIN_KIND=${kind} ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(standin_${name} PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
     set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name} SUFFIX ".EXE"
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
 endforeach()
 
-add_executable(demo_driver tests/demo/demo_driver.cpp)
+add_executable(demo_driver demo/demo_driver.cpp)
 target_compile_definitions(demo_driver PRIVATE ${VELMORIA_WIN_DEFINITIONS})
 target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 
-# Benchmarks: figures printed by scripts/bench.sh, not tests.
+# Benchmarks and the harnesses that print figures (soak, killed writer, full
+# and read-only disks, a folder of 100,000 songs): run by scripts/bench.sh,
+# built with everything else so that they cannot rot.
 if(VELMORIA_TESTS)
-    add_executable(list_bench tests/bench/list_bench.cpp)
+    add_executable(list_bench bench/list_bench.cpp)
     target_link_libraries(list_bench PRIVATE velmoria_test_support)
-    add_executable(minimal_window WIN32 tests/bench/minimal_window.cpp)
+    add_executable(minimal_window WIN32 bench/minimal_window.cpp)
     target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
-endif()
-
-if(VELMORIA_TESTS)
-    add_executable(settings_writer tests/faults/settings_writer.cpp)
+    add_executable(settings_writer bench/settings_writer.cpp)
     target_link_libraries(settings_writer PRIVATE velmoria_win)
     target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+    add_executable(bench_harness bench/faults.cpp bench/soak.cpp bench/resource_counts.cpp ${VELMORIA_RESOURCES})
+    target_link_libraries(bench_harness PRIVATE velmoria_test_support gmock_main psapi)
 endif()

@@ -1,6 +1,6 @@
 #include "player/command_line.h"
 
-#include "player/paths.h"
+#include "base/paths.h"
 
 namespace velmoria {
 

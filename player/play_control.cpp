@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/player_kind.h"
-#include "player/paths.h"
+#include "base/player_kind.h"
+#include "base/paths.h"
 #include "player/title_match.h"
 
 namespace velmoria {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/message_icon.h"
 #include "player/command_line.h"
 
 namespace velmoria {
@@ -21,8 +22,6 @@ enum class ShowStyle : int {
     NormalActivated = 1,      // SW_SHOWNORMAL
     MinimizedNoActivate = 7,  // SW_SHOWMINNOACTIVE: Velmoria keeps the foreground
 };
-
-enum class MessageIcon { None, Question, Stop };
 
 // A failure the play request reports as "Error!".
 class PlayerError : public std::runtime_error {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "player/paths.h"
+#include "base/paths.h"
 
 namespace velmoria {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/win_handles.h"
+#include "base/win_handles.h"
 #include "player/win_routines.h"
 
 namespace velmoria {

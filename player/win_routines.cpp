@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/win_handles.h"
-#include "player/paths.h"
+#include "base/win_handles.h"
+#include "base/paths.h"
 
 namespace velmoria {
 namespace {

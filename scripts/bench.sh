@@ -18,11 +18,11 @@ SERVICES_DIR=${SERVICES_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/velmoria.XXXXXX")}
 prepare_prefix "$BUILD_ROOT/bench-prefix"
 prepare_test_drives
 build_windows Release
-tests=$BUILD_ROOT/windows/wine_tests.exe
+harness=$BUILD_ROOT/windows/bench_harness.exe
 
-# Runs some of the Wine tests and keeps their figures and verdicts.
+# Runs some of the harnesses and keeps their figures and verdicts.
 figures() {
-    wine "$tests" --gtest_filter="$1" 2>/dev/null | tr -d '\r' |
+    wine "$harness" --gtest_filter="$1" 2>/dev/null | tr -d '\r' |
         grep -E '^\[ figures|^\[ +(OK|FAILED|SKIPPED) +\] .*\(' || true
 }
 
@@ -36,7 +36,7 @@ if [ ! -d "$large" ]; then
     mkdir -p "$large"
     (cd "$large" && seq -f 'Song %06g.spc' 1 100000 | xargs -d '\n' touch)
 fi
-VELMORIA_LARGE_FOLDER='C:\velmoria-bench\songs-100000' figures 'BadInputTest.AVeryLargeFolder*'
+VELMORIA_LARGE_FOLDER='C:\velmoria-bench\songs-100000' figures 'LargeFolder.*'
 
 echo
 echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops"

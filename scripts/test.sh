@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the window-free logic natively under
-# AddressSanitizer and UBSan, a bounded run of the settings fuzzer, then the
-# Windows program and its tests under Wine on a private Xvfb display, in a
-# fresh Wine prefix. Ends with CTest's summary line of the Wine tests.
+# Builds and runs every test: the folders' include layers, the window-free
+# logic natively under AddressSanitizer and UBSan, a bounded run of the
+# settings fuzzer, then the Windows program (with its demo and benchmark
+# programs) and its tests under Wine on a private Xvfb display, in a fresh
+# Wine prefix. The program's own code builds with warnings as errors. Ends
+# with CTest's summary line of the Wine tests.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -16,8 +18,17 @@ start_xvfb
 (prepare_prefix "$PREFIX_DIR/wine" >"$PREFIX_DIR/prefix.log" 2>&1) &
 prefix_job=$!
 
+echo "== Include layers"
+layers=$VELMORIA_ROOT/../shared/tools/include-layers
+if [ -x "$layers" ]; then
+    (cd "$VELMORIA_ROOT" && "$layers")
+else
+    echo "(no include-layers tool beside the project; skipped)"
+fi
+
 echo "== Native tests (AddressSanitizer, UBSan)"
-cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORIA_SANITIZE=ON >/dev/null
+cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORIA_SANITIZE=ON \
+    -DVELMORIA_WERROR=ON >/dev/null
 cmake --build "$BUILD_ROOT/native" -j "$JOBS"
 (cd "$BUILD_ROOT/native" &&
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -33,7 +44,7 @@ corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
 rm -rf "$corpus"
 
 echo "== Windows build"
-build_windows Release
+build_windows Release -DVELMORIA_WERROR=ON
 
 if ! wait "$prefix_job"; then
     cat "$PREFIX_DIR/prefix.log" >&2

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/resource.h"
+#include "base/resource.h"
 
 namespace velmoria {
 namespace {
@@ -66,7 +66,7 @@ void AboutWindow::OnLayout() {
     SetLabelFont(IDC_AboutLabel5, creditFont_.get());
 }
 
-void AboutWindow::PaintBackground(HDC dc) const {
+bool AboutWindow::OnEraseBackground(HDC dc) {
     RECT client;
     ::GetClientRect(hwnd(), &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
@@ -74,25 +74,13 @@ void AboutWindow::PaintBackground(HDC dc) const {
     const MemoryDc source(dc);
     const SelectedObject picture(source.get(), picture_.get());
     ::GdiTransparentBlt(dc, 0, 0, ::MulDiv(kPicturePixels96.cx, dpi(), 96), ::MulDiv(kPicturePixels96.cy, dpi(), 96),
-                     source.get(), 0, 0, kPicturePixels96.cx, kPicturePixels96.cy, kPictureTransparent);
+                        source.get(), 0, 0, kPicturePixels96.cx, kPicturePixels96.cy, kPictureTransparent);
+    return true;
 }
 
-bool AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wParam));
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        // Esc (IDCANCEL) does nothing: there is no cancel button.
-        if (LOWORD(wParam) == IDC_cmdClose && HIWORD(wParam) == BN_CLICKED) cmdClose_Click();
-        return true;
-    case WM_CLOSE:
-        Close();
-        return true;
-    default:
-        return false;
-    }
+// Esc (IDCANCEL) does nothing: there is no cancel button.
+void AboutWindow::OnCommand(int id, int code, HWND) {
+    if (id == IDC_cmdClose && code == BN_CLICKED) cmdClose_Click();
 }
 
 void AboutWindow::cmdClose_Click() { Close(); }
@@ -122,26 +110,12 @@ void CreditsWindow::OnLayout() {
     SetLabelFont(IDC_CreditsLabel2, subheadingFont_.get());
 }
 
-bool CreditsWindow::HandleMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(hwnd(), &paint);
-        // The rule between the names and the note, one pixel in the button-shadow colour.
-        const int y = Pixels(kLineTopTwips);
-        const RECT line{Pixels(kLineLeftTwips), y, Pixels(kLineRightTwips), y + 1};
-        ::FillRect(dc, &line, ::GetSysColorBrush(COLOR_BTNSHADOW));
-        ::EndPaint(hwnd(), &paint);
-        return true;
-    }
-    case WM_COMMAND:
-        return true;  // no buttons: Enter and Esc do nothing
-    case WM_CLOSE:
-        Close();
-        return true;
-    default:
-        return false;
-    }
+// No buttons, so Enter and Esc do nothing; the close box closes it.
+void CreditsWindow::OnPaint(HDC dc) {
+    // The rule between the names and the note, one pixel in the button-shadow colour.
+    const int y = Pixels(kLineTopTwips);
+    const RECT line{Pixels(kLineLeftTwips), y, Pixels(kLineRightTwips), y + 1};
+    ::FillRect(dc, &line, ::GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
 }  // namespace velmoria

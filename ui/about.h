@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "app/win_handles.h"
-#include "ui/dialog_window.h"
+#include "base/win_handles.h"
+#include "base/dialog_window.h"
 
 namespace velmoria {
 
@@ -18,9 +18,9 @@ public:
 
 private:
     void OnCreate() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnCommand(int id, int code, HWND control) override;
+    bool OnEraseBackground(HDC dc) override;
     void OnLayout() override;
-    void PaintBackground(HDC dc) const;
 
     UniqueBitmap picture_;
     UniqueFont nameFont_;
@@ -34,7 +34,7 @@ public:
 
 private:
     void OnCreate() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnPaint(HDC dc) override;
     void OnLayout() override;
 
     UniqueFont headingFont_;

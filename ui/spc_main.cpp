@@ -5,10 +5,10 @@
 #include <array>
 
 #include "app/player_dialog.h"
-#include "app/player_kind.h"
+#include "base/player_kind.h"
 #include "ui/about.h"
-#include "ui/message_box.h"
-#include "ui/resource.h"
+#include "base/message_box.h"
+#include "base/resource.h"
 
 namespace velmoria {
 namespace {
@@ -94,13 +94,9 @@ void SpcMain::OnCreate() {
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
     const std::wstring workingFolder = CurrentDirectory();
-    spcDrive_.Change = [this] { spcDrive_Change(); };
-    spcDirectory_.Change = [this] { spcDirectory_Change(); };
-    spcFile_.DblClick = [this] { spcFile_DblClick(); };
-    spcFile_.KeyPress = [this](short& key) { spcFile_KeyPress(key); };
-    spcFile_.MouseDown = [this](short button, short shift, float x, float y) {
-        spcFile_MouseDown(button, shift, x, y);
-    };
+    Route(IDC_spcDrive, spcDrive_);
+    Route(IDC_spcDirectory, spcDirectory_);
+    Route(IDC_spcFile, spcFile_);
     spcDrive_.Attach(Item(IDC_spcDrive), workingFolder);
     spcFile_.Attach(Item(IDC_spcFile), L"*.SPC", workingFolder);
     spcDirectory_.Attach(Item(IDC_spcDirectory), workingFolder);
@@ -146,48 +142,14 @@ void SpcMain::OnDestroyed() {
     ::PostQuitMessage(0);
 }
 
-bool SpcMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    switch (message) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return true;
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlID == IDC_cmdPlay) DrawPlayPicture(item);
-        if (item.CtlID == IDC_spcDirectory) spcDirectory_.Draw(item);
-        if (item.CtlID == IDC_spcFile) spcFile_.Draw(item);
-        result = TRUE;
-        return true;
-    }
-    case WM_CLOSE:
-        mnuExit_Click();
-        return true;
-    default:
-        return false;
-    }
-}
-
-void SpcMain::OnCommand(WORD id, WORD code, HWND control) {
+// Menu items, Ctrl+M and the two buttons. Enter and Esc arrive as IDOK and
+// IDCANCEL, which no entry takes: no button is the default or cancel button.
+void SpcMain::OnCommand(int id, int code, HWND control) {
     if (control) {
-        switch (id) {
-        case IDC_spcDrive:
-            spcDrive_.OnNotify(code);
-            return;
-        case IDC_spcDirectory:
-            spcDirectory_.OnNotify(code);
-            return;
-        case IDC_spcFile:
-            spcFile_.OnNotify(code);
-            return;
-        case IDC_cmdPlay:
-            // Every click is a play request: a quick second one arrives as a
-            // double-click and plays again (a new WinSPC replaces the old).
-            if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return;
-            break;
-        default:
-            if (code != BN_CLICKED) return;
-            break;
-        }
+        // Every click is a play request: a quick second one arrives as a
+        // double-click and plays again (a new WinSPC replaces the old).
+        const bool click = code == BN_CLICKED || (id == IDC_cmdPlay && code == BN_DOUBLECLICKED);
+        if (!click) return;
     }
     for (const MenuCommand& command : kCommands) {
         if (command.id == id) {
@@ -197,7 +159,8 @@ void SpcMain::OnCommand(WORD id, WORD code, HWND control) {
     }
 }
 
-void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
+void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlID != IDC_cmdPlay) return;
     const HDC dc = item.hDC;
     RECT face = item.rcItem;
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
@@ -216,6 +179,29 @@ void SpcMain::DrawPlayPicture(const DRAWITEMSTRUCT& item) const {
         const int inset = ::MulDiv(3, dpi(), 96);
         ::InflateRect(&face, -inset, -inset);
         ::DrawFocusRect(dc, &face);
+    }
+}
+
+bool SpcMain::Form_Load() { return RunStartup(program_, *this); }
+
+void SpcMain::UsePlayer(const std::wstring& playerPath) {
+    play_.emplace(static_cast<PlayerView&>(*this), program_.system, playerPath);
+    play_->AdoptRunningPlayer();
+}
+
+void SpcMain::ApplyStartOptions(bool spcPlay) {
+    const HWND sampling = Item(IDC_listSampling);
+    if (::SendMessageW(sampling, CB_GETCURSEL, 0, 0) < 0) {
+        ::SendMessageW(sampling, CB_SETCURSEL, kDefaultSamplingIndex, 0);
+    }
+    if (spcPlay) {
+        ::CheckDlgButton(hwnd(), IDC_chkStereo, BST_CHECKED);
+        return;
+    }
+    // Another player takes none of SPCPlay's options: grey them all, for good.
+    for (int id : {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering, IDC_chkADSR,
+                   IDC_chkStereo}) {
+        ::EnableWindow(Item(id), FALSE);
     }
 }
 

@@ -10,10 +10,11 @@
 #include <string>
 
 #include "app/program.h"
-#include "app/win_handles.h"
+#include "app/startup.h"
+#include "base/win_handles.h"
 #include "player/play_control.h"
-#include "ui/browse_lists.h"
-#include "ui/dialog_window.h"
+#include "base/browse_lists.h"
+#include "base/dialog_window.h"
 
 namespace velmoria {
 
@@ -26,7 +27,7 @@ inline constexpr int kClientHeightTwips = 3750;
 inline constexpr std::wstring_view kCompressedCaption = L"Compressed &Mode";
 inline constexpr std::wstring_view kNormalCaption = L"Normal &Mode";
 
-class SpcMain final : public DialogWindow, private PlayerView {
+class SpcMain final : public DialogWindow, private PlayerView, private StartupWindow, private BrowseEvents {
 public:
     explicit SpcMain(Program& program);
     ~SpcMain() override;
@@ -68,19 +69,29 @@ public:
 
 private:
     void OnCreate() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;  // the play picture
+    void OnClose() override { mnuExit_Click(); }
     void OnDestroyed() override;
     void OnLayout() override;
 
+    // BrowseEvents
+    void OnDriveChange() override { spcDrive_Change(); }
+    void OnFolderChange() override { spcDirectory_Change(); }
+    void OnFileDblClick() override { spcFile_DblClick(); }
+    void OnFileKeyPress(short& keyAscii) override { spcFile_KeyPress(keyAscii); }
+    void OnFileMouseDown(short button, short shift, float x, float y) override {
+        spcFile_MouseDown(button, shift, x, y);
+    }
+
     void CreateControls();
-    void OnCommand(WORD id, WORD code, HWND control);
-    void DrawPlayPicture(const DRAWITEMSTRUCT& item) const;
     HMENU MenuOf(int id) const;
     std::wstring MenuText(int id) const;  // with the shortcut after its tab
     void SetMenuCaption(int id, std::wstring_view caption);
-    // The toggle itself; a failed write reaches the caller as SettingsWriteError.
-    void ToggleCompact();
-    void ApplyStartOptions();
+    // StartupWindow
+    void ToggleCompact() override;
+    void ApplyStartOptions(bool spcPlay) override;
+    void UsePlayer(const std::wstring& playerPath) override;
 
     // PlayerView
     std::wstring Caption() const override;
@@ -92,9 +103,9 @@ private:
     void TakeForeground() override;
 
     Program& program_;
-    DriveList spcDrive_;
-    FolderList spcDirectory_;
-    FileList spcFile_;
+    DriveList spcDrive_{*this};
+    FolderList spcDirectory_{*this};
+    FileList spcFile_{*this};
     std::optional<PlayControl> play_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing

@@ -10,9 +10,9 @@
 
 #include "app/program.h"
 #include "player/win_player_system.h"
-#include "tests/support/resource_counts.h"
+#include "bench/resource_counts.h"
 #include "tests/support/win_test_support.h"
-#include "ui/resource.h"
+#include "base/resource.h"
 #include "ui/spc_main.h"
 
 namespace velmoria::test {

@@ -1,9 +1,10 @@
-#include "app/win_text.h"
+#include "base/win_text.h"
 
 #include <climits>
 #include <vector>
 
-#include "player/paths.h"
+#include "base/paths.h"
+#include "base/win_handles.h"
 
 namespace velmoria {
 
@@ -62,8 +63,8 @@ std::wstring SystemErrorText(DWORD error) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
         0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocal owned(buffer);
     std::wstring text = length ? std::wstring(buffer, length) : L"Error " + std::to_wstring(error) + L".";
-    ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     return text;
 }

@@ -1,4 +1,4 @@
-#include "player/paths.h"
+#include "base/paths.h"
 
 #include <cwctype>
 

@@ -1,4 +1,4 @@
-#include "ui/dialog_window.h"
+#include "base/dialog_window.h"
 
 #include <commctrl.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "ui/resource.h"
+#include "base/resource.h"
 
 namespace velmoria {
 namespace {
@@ -104,33 +104,74 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
 
     auto* self = reinterpret_cast<DialogWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) return FALSE;
-    switch (message) {
-    case WM_NCDESTROY:
+    if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
         self->placed_.clear();
         self->labels_.clear();
+        self->routed_.clear();
         self->OnDestroyed();
         return FALSE;
-    case WM_DPICHANGED:
-        self->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return TRUE;
-    case WM_DRAWITEM:
-        if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam); item->CtlType == ODT_STATIC) {
-            self->DrawLabel(*item);
-            return TRUE;
-        }
-        break;
-    default:
-        break;
     }
-    INT_PTR result = FALSE;
     try {
-        if (self->HandleMessage(message, wParam, lParam, result)) return result;
+        return self->Dispatch(message, wParam, lParam) ? TRUE : FALSE;
     } catch (...) {
         // Handlers report their own failures; nothing may unwind into Windows.
+        return FALSE;
     }
-    return FALSE;
+}
+
+bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return true;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const auto control = reinterpret_cast<HWND>(lParam);
+        if (ControlHandler* handler = control ? HandlerOf(id) : nullptr) {
+            handler->OnNotify(HIWORD(wParam));
+        } else {
+            OnCommand(id, HIWORD(wParam), control);
+        }
+        return true;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_STATIC) {
+            DrawLabel(item);
+        } else if (ControlHandler* handler = HandlerOf(static_cast<int>(item.CtlID))) {
+            handler->OnDrawItem(item);
+        } else {
+            OnDrawItem(item);
+        }
+        // DWLP_MSGRESULT is not read for WM_DRAWITEM: returning TRUE is the answer.
+        return true;
+    }
+    case WM_PAINT: {
+        const PaintDc dc(hwnd_);
+        OnPaint(dc.get());
+        return true;
+    }
+    case WM_ERASEBKGND:
+        if (!OnEraseBackground(reinterpret_cast<HDC>(wParam))) return false;
+        ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+        return true;
+    case WM_CLOSE:
+        OnClose();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DialogWindow::Route(int id, ControlHandler& handler) { routed_.emplace_back(id, &handler); }
+
+ControlHandler* DialogWindow::HandlerOf(int id) const {
+    for (const auto& [routedId, handler] : routed_) {
+        if (routedId == id) return handler;
+    }
+    return nullptr;
 }
 
 HWND DialogWindow::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,

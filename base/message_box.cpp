@@ -1,4 +1,4 @@
-#include "ui/message_box.h"
+#include "base/message_box.h"
 
 #include <string>
 

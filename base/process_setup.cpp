@@ -1,4 +1,4 @@
-#include "app/process_setup.h"
+#include "base/process_setup.h"
 
 #include <windows.h>
 

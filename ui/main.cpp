@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/process_setup.h"
+#include "base/process_setup.h"
 #include "app/program.h"
-#include "app/win_text.h"
+#include "base/win_text.h"
 #include "player/win_player_system.h"
 #include "ui/spc_main.h"
 

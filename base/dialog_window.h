@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/win_handles.h"
-#include "ui/twips.h"
+#include "base/win_handles.h"
+#include "base/twips.h"
 
 namespace velmoria {
 
@@ -23,6 +23,18 @@ namespace velmoria {
 enum class LabelAlign {
     Centre,        // centred, wrapped at word boundaries within the label's width
     LeftAutoSize,  // one line from the label's top-left corner; the label takes the text's size
+};
+
+// A control object that takes its own notifications (WM_COMMAND) and owner
+// drawing from its dialog: the browsing lists. The dialog hands each such
+// message to it and to nothing else.
+class ControlHandler {
+public:
+    virtual void OnNotify(WORD code) = 0;
+    virtual void OnDrawItem(const DRAWITEMSTRUCT&) {}
+
+protected:
+    ~ControlHandler() = default;
 };
 
 class DialogWindow {
@@ -54,9 +66,16 @@ protected:
     bool CreateDialogWindow(DWORD style, DWORD exStyle, const std::wstring& caption);
 
     virtual void OnCreate() = 0;
-    // Returns true when the message was handled; result is what the dialog
-    // procedure should answer for it.
-    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+    // Each message is decoded once, here in the base, into one of these.
+    // A menu item, accelerator or button; Enter and Esc come as IDOK and
+    // IDCANCEL, which do nothing unless a window says otherwise.
+    virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+    virtual void OnPaint(HDC /*dc*/) {}
+    // True when the window painted its background itself.
+    virtual bool OnEraseBackground(HDC /*dc*/) { return false; }
+    // The close box or Alt+F4; closes the window unless a window says otherwise.
+    virtual void OnClose() { Close(); }
     // Called after the window has gone, from WM_NCDESTROY.
     virtual void OnDestroyed() {}
     // Fonts and per-control sizes that depend on the DPI; called after the
@@ -68,6 +87,8 @@ protected:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                        const TwipsRect& rect);
     HWND CreateLabel(const wchar_t* text, int id, const TwipsRect& rect, LabelAlign align);
+    // The control's notifications and owner drawing go to handler.
+    void Route(int id, ControlHandler& handler);
     // Gives a label its own font (an auto-size label then takes its new size).
     void SetLabelFont(int id, HFONT font);
     void SetClientSizeTwips(int width, int height);
@@ -92,6 +113,9 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // Decodes a message into its hook; false when the window does not handle it.
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    ControlHandler* HandlerOf(int id) const;
     void Layout();
     void OnDpiChanged(int dpi, const RECT& suggested);
     // Gives back the input that a modal showing took from the other windows.
@@ -113,6 +137,7 @@ private:
     int clientHeightTwips_ = 0;
     std::vector<Placed> placed_;
     std::vector<Label> labels_;
+    std::vector<std::pair<int, ControlHandler*>> routed_;
     std::vector<UniqueFont> fittedFonts_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;

@@ -1,4 +1,4 @@
-#include "ui/browse_lists.h"
+#include "base/browse_lists.h"
 
 #include <commctrl.h>
 
@@ -7,9 +7,9 @@
 #include <thread>
 #include <utility>
 
-#include "app/win_handles.h"
-#include "player/paths.h"
-#include "ui/twips.h"
+#include "base/win_handles.h"
+#include "base/paths.h"
+#include "base/twips.h"
 
 namespace velmoria {
 namespace {
@@ -78,11 +78,6 @@ std::wstring ReadVolumeLabel(const std::wstring& root) {
     return volume;
 }
 
-void NotifyParent(HWND control, WORD code) {
-    ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
-                   reinterpret_cast<LPARAM>(control));
-}
-
 }  // namespace
 
 std::wstring NormalizeFolder(std::wstring_view path) {
@@ -118,7 +113,8 @@ struct DriveList::LabelJob {
     std::vector<std::wstring> pending;                            // drives being read
 };
 
-DriveList::DriveList() : labelReader(ReadVolumeLabel), job_(std::make_shared<LabelJob>()) {}
+DriveList::DriveList(BrowseEvents& owner)
+    : labelReader(ReadVolumeLabel), owner_(owner), job_(std::make_shared<LabelJob>()) {}
 
 DriveList::~DriveList() {
     if (combo_) ::RemoveWindowSubclass(combo_, SubclassProc, 0);
@@ -245,7 +241,7 @@ void DriveList::OnNotify(WORD code) {
     if (index < 0 || index >= static_cast<int>(drives_.size())) return;
     if (EqualsNoCase(drives_[static_cast<std::size_t>(index)], drive_)) return;
     drive_ = drives_[static_cast<std::size_t>(index)];
-    if (Change) Change();
+    owner_.OnDriveChange();
 }
 
 // ------------------------------------------------------------ BrowseListBox
@@ -296,7 +292,7 @@ void BrowseListBox::FitItemHeight(int dpi) {
     ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
 }
 
-void BrowseListBox::Draw(const DRAWITEMSTRUCT& item) const {
+void BrowseListBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemAction == ODA_FOCUS) {
         if (!(item.itemState & ODS_NOFOCUSRECT)) ::DrawFocusRect(item.hDC, &item.rcItem);
         return;
@@ -337,9 +333,7 @@ void BrowseListBox::TypeAhead(wchar_t letter, LONG time) {
     // looks from the entry after it.
     const int current = ListIndex();
     const int index = FindByPrefix(names_, typed_, typed_.size() > 1 ? current : current + 1);
-    if (index < 0 || index == current) return;
-    SetListIndex(index);
-    NotifyParent(list_, LBN_SELCHANGE);
+    if (index >= 0 && index != current) SetListIndex(index);
 }
 
 bool BrowseListBox::HandleKey(UINT message, WPARAM wParam, LPARAM) {
@@ -433,7 +427,7 @@ bool FolderList::SetPath(std::wstring_view path) {
 
     const bool changed = !EqualsNoCase(full, path_);
     path_ = full;
-    if (changed && Change) Change();
+    if (changed) owner_.OnFolderChange();
     return true;
 }
 
@@ -467,7 +461,7 @@ void FolderList::DrawGlyph(HDC dc, const RECT& box, int index, bool) const {
     const int top = box.top + ((box.bottom - box.top) - height) / 2;
     const UniqueBrush back(::CreateSolidBrush(RGB(226, 180, 60)));
     const UniqueBrush front(::CreateSolidBrush(RGB(250, 212, 96)));
-    const UniqueHandle<GdiObjectTraits<HPEN>> pen(::CreatePen(PS_SOLID, unit, RGB(150, 110, 30)));
+    const UniquePen pen(::CreatePen(PS_SOLID, unit, RGB(150, 110, 30)));
     const SelectedObject usePen(dc, pen.get());
     {
         const SelectedObject useBrush(dc, back.get());
@@ -508,19 +502,18 @@ bool FileList::SetPath(std::wstring_view folder) {
 }
 
 void FileList::OnNotify(WORD code) {
-    if (code == LBN_DBLCLK && DblClick) DblClick();
+    if (code == LBN_DBLCLK) owner_.OnFileDblClick();
 }
 
 bool FileList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_CHAR) return false;
     auto key = static_cast<short>(wParam);
-    if (KeyPress) KeyPress(key);
+    owner_.OnFileKeyPress(key);
     if (key == 0) return true;  // the handler swallowed the key
     return BrowseListBox::HandleKey(message, static_cast<WPARAM>(static_cast<unsigned short>(key)), lParam);
 }
 
 bool FileList::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!MouseDown) return false;
     const short button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
     short shift = 0;
     if (wParam & MK_SHIFT) shift |= 1;
@@ -529,7 +522,7 @@ bool FileList::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     // The position in twips, the unit the rest of the layout uses.
     const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * 1440.0f / static_cast<float>(dpi_);
     const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * 1440.0f / static_cast<float>(dpi_);
-    MouseDown(button, shift, x, y);
+    owner_.OnFileMouseDown(button, shift, x, y);
     return true;
 }
 

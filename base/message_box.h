@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "player/play_control.h"
+#include "base/message_icon.h"
 
 namespace velmoria {
 

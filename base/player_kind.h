@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "player/paths.h"
+#include "base/paths.h"
 
 namespace velmoria {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/win_handles.h"
-#include "app/win_text.h"
-#include "player/paths.h"
+#include "base/win_handles.h"
+#include "base/win_text.h"
+#include "base/paths.h"
 #include "tests/support/win_test_support.h"
-#include "ui/browse_lists.h"
+#include "base/browse_lists.h"
 
 namespace velmoria::bench {
 namespace {
@@ -95,7 +95,8 @@ void ListFillFigures() {
     {
         const std::wstring folder = FilesFolder(20000);
         ListHost host;
-        FileList files;
+        struct NoEvents : BrowseEvents {} owner;
+        FileList files(owner);
         files.Attach(host.list(), L"*.SPC", L"C:\\");
         const double bare = MedianMs([&] { BareEnumeration(folder); });
         const double list = MedianMs([&] { files.SetPath(folder); });
@@ -105,7 +106,8 @@ void ListFillFigures() {
     {
         const std::wstring folder = SubfoldersFolder(5000);
         ListHost host;
-        FolderList folders;
+        struct NoEvents : BrowseEvents {} owner;
+        FolderList folders(owner);
         folders.Attach(host.list(), L"C:\\");
         const double bare = MedianMs([&] { BareEnumeration(folder); });
         // The same folder again still reads it afresh and refills the list.
@@ -131,7 +133,7 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& workingFolder, 
         UniqueKernelHandle thread(info.hThread);
         const auto deadline = Clock::now() + std::chrono::seconds(20);
         while (Clock::now() < deadline) {
-            const HWND window = test::WindowOfProcess(info.dwProcessId, true);
+            const HWND window = test::FindProcessWindow(info.dwProcessId);
             if (window && (!menu || ::GetMenu(window))) break;
             ::Sleep(1);
         }

@@ -1,4 +1,4 @@
-#include "tests/support/resource_counts.h"
+#include "bench/resource_counts.h"
 
 #include <windows.h>
 #include <psapi.h>

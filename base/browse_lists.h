@@ -1,7 +1,9 @@
 // The three browsing lists shared by the main window and the player dialog:
 // drives, folders, and the files of a folder that match a pattern. They are
 // coupled in one direction only, by their owner: drive list to folder list to
-// file list.
+// file list. Each event reaches the owner by one path: the dialog hands a
+// list its notifications (ControlHandler), the list's own window procedure
+// takes its keys and mouse, and the list tells its owner through BrowseEvents.
 //
 // The folder and file lists are owner-drawn list boxes without data of their
 // own (LBS_NODATA): the names live here, and the list box only knows how many
@@ -16,11 +18,30 @@
 #include <string_view>
 #include <vector>
 
+#include "base/dialog_window.h"
+
 namespace velmoria {
 
-class DriveList {
+// What the lists tell the window that owns them.
+class BrowseEvents {
 public:
-    DriveList();
+    virtual void OnDriveChange() {}   // the user picked another drive
+    virtual void OnFolderChange() {}  // the folder list's current folder changed
+    virtual void OnFileDblClick() {}
+    // The character code of a key typed in the file list, before the list's
+    // own handling; a handler that sets it to 0 swallows the key.
+    virtual void OnFileKeyPress(short& /*keyAscii*/) {}
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; the
+    // position in twips.
+    virtual void OnFileMouseDown(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {}
+
+protected:
+    ~BrowseEvents() = default;
+};
+
+class DriveList : public ControlHandler {
+public:
+    explicit DriveList(BrowseEvents& owner);
     ~DriveList();
     DriveList(const DriveList&) = delete;
     DriveList& operator=(const DriveList&) = delete;
@@ -33,10 +54,9 @@ public:
     // The chosen drive as "C:" (or a share's root, for a network folder).
     const std::wstring& Drive() const { return drive_; }
 
-    // A CBN_ notification from the combo box; raises Change when the user
+    // A CBN_ notification from the combo box; tells the owner when the user
     // picked another drive than the current one.
-    void OnNotify(WORD code);
-    std::function<void()> Change;
+    void OnNotify(WORD code) override;
 
     // Reads a drive's volume label, given its root ("C:\"); empty for none.
     // It may block for as long as the drive takes (a dead network drive, for
@@ -57,6 +77,7 @@ private:
     void ShowLabels();
     std::wstring EntryText(const std::wstring& drive) const;
 
+    BrowseEvents& owner_;
     HWND combo_ = nullptr;
     std::vector<std::wstring> drives_;  // "C:", one per entry
     std::wstring drive_;
@@ -65,9 +86,12 @@ private:
 };
 
 // Common ground of the folder and file lists: an owner-drawn, data-less list box.
-class BrowseListBox {
+class BrowseListBox : public ControlHandler {
 public:
+    explicit BrowseListBox(BrowseEvents& owner) : owner_(owner) {}
     virtual ~BrowseListBox();
+    BrowseListBox(const BrowseListBox&) = delete;
+    BrowseListBox& operator=(const BrowseListBox&) = delete;
     HWND hwnd() const { return list_; }
 
     int Count() const { return static_cast<int>(names_.size()); }
@@ -77,8 +101,8 @@ public:
     // The entry text at an index; empty outside the list.
     std::wstring Entry(int index) const;
 
-    // Owner drawing, forwarded by the parent window.
-    void Draw(const DRAWITEMSTRUCT& item) const;
+    // Owner drawing, handed over by the dialog.
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;
     // Item height for the list's current font; call after a font or DPI change.
     void FitItemHeight(int dpi);
 
@@ -88,6 +112,7 @@ protected:
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    BrowseEvents& owner_;
     int glyphWidth_ = 0;
     int dpi_ = 96;
 
@@ -105,19 +130,19 @@ private:
 
 class FolderList : public BrowseListBox {
 public:
+    using BrowseListBox::BrowseListBox;
     void Attach(HWND list, std::wstring_view folder);
 
     // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
     const std::wstring& Path() const { return path_; }
 
-    // Makes path the current folder: true when it can be listed. Raises Change
-    // when the current folder changed; a folder that cannot be listed leaves
-    // the list as it was.
+    // Makes path the current folder: true when it can be listed. Tells the
+    // owner when the current folder changed; a folder that cannot be listed
+    // leaves the list as it was.
     bool SetPath(std::wstring_view path);
 
     // An LBN_ notification from the list box: a double-click opens the entry.
-    void OnNotify(WORD code);
-    std::function<void()> Change;
+    void OnNotify(WORD code) override;
 
 protected:
     void DrawGlyph(HDC dc, const RECT& box, int index, bool selected) const override;
@@ -133,6 +158,7 @@ private:
 
 class FileList : public BrowseListBox {
 public:
+    using BrowseListBox::BrowseListBox;
     // patterns: wildcards separated by ";", compared without regard to case.
     void Attach(HWND list, std::wstring_view patterns, std::wstring_view folder);
 
@@ -143,12 +169,8 @@ public:
     // gives false.
     bool SetPath(std::wstring_view folder);
 
-    void OnNotify(WORD code);
-    std::function<void()> DblClick;
-    // The character code of a key typed in the list, before the list's own handling.
-    std::function<void(short& keyAscii)> KeyPress;
-    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
-    std::function<void(short button, short shift, float x, float y)> MouseDown;
+    // An LBN_ notification from the list box: a double-click tells the owner.
+    void OnNotify(WORD code) override;
 
 protected:
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
