@@ -1,10 +1,10 @@
-#include "player/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 
-#include "app/player_kind.h"
+#include "base/player_kind.h"
 #include "player/title_match.h"
-#include "ui/twips.h"
+#include "base/twips.h"
 
 namespace velmoria {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "player/paths.h"
+#include "base/paths.h"
 #include "player/title_match.h"
 
 namespace velmoria {

@@ -1,11 +1,13 @@
-// The settings file on a real file system: its exact bytes, where it lives,
-// and what a failed write leaves behind.
-#include <gmock/gmock.h>
+// The settings file on a real file system: its exact bytes, the text's code
+// page, and what a replacement keeps, waits for and leaves behind.
+#include <memory>
 
 #include "app/settings_file.h"
-#include "app/win_handles.h"
-#include "app/win_text.h"
+#include "base/win_handles.h"
+#include "base/win_text.h"
 #include "tests/support/win_test_support.h"
+
+#include <gmock/gmock.h>
 
 namespace velmoria::test {
 namespace {
@@ -15,142 +17,88 @@ using testing::HasSubstr;
 
 class SettingsFileTest : public testing::Test {
 protected:
+    std::vector<std::wstring> Files() const { return FilesMatching(folder / L"*"); }
+
     TempFolder folder{L"settings"};
     SettingsStore store{folder.path()};
     std::wstring file = folder / L"Velmoria.ini";
 };
 
-TEST_F(SettingsFileTest, LivesInTheProgramFolderWithOneSeparator) {
-    EXPECT_EQ(store.SettingsFilePath(), file);
+TEST_F(SettingsFileTest, WritesExactBytesInTheCodePageAndReadsThemBack) {
     EXPECT_EQ(SettingsStore(L"C:\\").SettingsFilePath(), L"C:\\Velmoria.ini");
-}
-
-TEST_F(SettingsFileTest, WritesExactBytesAndReadsThemBack) {
-    store.WriteSettings(L"C:\\SPC\\SPCPLAY.EXE", 1);
-    EXPECT_EQ(ReadBytes(file), "C:\\SPC\\SPCPLAY.EXE\r\n 1 \r\n");
-    const Settings read = store.ReadSettings();
-    EXPECT_EQ(read.playerPath, L"C:\\SPC\\SPCPLAY.EXE");
-    EXPECT_EQ(read.compactFlag, 1);
-
-    store.WriteSettings(L"C:\\SPC\\WINSPC.EXE", 0);  // replaces, never appends
-    EXPECT_EQ(ReadBytes(file), "C:\\SPC\\WINSPC.EXE\r\n 0 \r\n");
-    EXPECT_THAT(FilesMatching(folder / L"*"), ElementsAre(L"Velmoria.ini"));
-}
-
-TEST_F(SettingsFileTest, APathWithACommaIsQuotedAndReadsBackWhole) {
-    store.WriteSettings(L"C:\\Players, old\\ZDSPC.EXE", 1);
-    EXPECT_EQ(ReadBytes(file), "\"C:\\Players, old\\ZDSPC.EXE\"\r\n 1 \r\n");
-    EXPECT_EQ(store.ReadSettings().playerPath, L"C:\\Players, old\\ZDSPC.EXE");
-}
-
-TEST_F(SettingsFileTest, TextIsInTheAnsiCodePage) {
-    store.WriteSettings(L"C:\\M\u00FCsik\\SPCPLAY.EXE", 0);  // u-umlaut is 0xFC in code page 1252
     ASSERT_EQ(::GetACP(), 1252u);
-    EXPECT_EQ(ReadBytes(file), "C:\\M\xFCsik\\SPCPLAY.EXE\r\n 0 \r\n");
-    EXPECT_EQ(store.ReadSettings().playerPath, L"C:\\M\u00FCsik\\SPCPLAY.EXE");
+    const std::pair<const wchar_t*, std::string> cases[] = {
+        {L"C:\\SPC\\SPCPLAY.EXE", "C:\\SPC\\SPCPLAY.EXE\r\n 1 \r\n"},
+        {L"C:\\Players, old\\ZDSPC.EXE", "\"C:\\Players, old\\ZDSPC.EXE\"\r\n 1 \r\n"},
+        {L"C:\\M\u00FCsik\\WINSPC.EXE", "C:\\M\xFCsik\\WINSPC.EXE\r\n 1 \r\n"}};
+    for (const auto& [path, bytes] : cases) {
+        store.WriteSettings(path, 1);
+        EXPECT_EQ(ReadBytes(file), bytes);
+        const Settings read = store.ReadSettings();
+        EXPECT_EQ(read.playerPath, path);
+        EXPECT_EQ(read.compactFlag, 1);
+    }
+    EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini"));  // replaced, nothing left beside it
 }
 
-TEST_F(SettingsFileTest, APathTheCodePageCannotHoldIsStoredAsItsShortForm) {
+// A path the code page cannot hold is stored as its short form, which names
+// the same file; with no short form to fall back on, nothing is written.
+TEST_F(SettingsFileTest, APathOutsideTheCodePageIsStoredShortOrRefused) {
     const std::wstring players = folder / L"\u041F\u043B\u0435\u0435\u0440";  // Cyrillic
     MakeFolder(players);
-    const std::wstring player = players + L"\\SPCPLAY.EXE";
-    WriteBytes(player, "MZ");
-    store.WriteSettings(player, 0);
-    const std::string bytes = ReadBytes(file);
-    for (char c : bytes) EXPECT_GT(static_cast<unsigned char>(c), 0u);
-    const Settings read = store.ReadSettings();
-    EXPECT_NE(read.playerPath, player);
+    WriteBytes(players + L"\\SPCPLAY.EXE", "MZ");
+    store.WriteSettings(players + L"\\SPCPLAY.EXE", 0);
     wchar_t longForm[MAX_PATH] = L"";
-    ::GetLongPathNameW(read.playerPath.c_str(), longForm, MAX_PATH);
-    EXPECT_EQ(std::wstring(longForm), player);  // the same file
-}
+    ::GetLongPathNameW(store.ReadSettings().playerPath.c_str(), longForm, MAX_PATH);
+    EXPECT_EQ(std::wstring(longForm), players + L"\\SPCPLAY.EXE");
 
-TEST_F(SettingsFileTest, APathThatCannotBeStoredAtAllIsRefusedAndTheOldFileKept) {
-    store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 0);
-    // No such file, so no short form to fall back on.
+    const std::string before = ReadBytes(file);
     EXPECT_THROW(store.WriteSettings(L"C:\\\u041D\u0435\u0442\\SPCPLAY.EXE", 0), SettingsWriteError);
-    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n");
-}
-
-TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFileAndSaysWhichFileAndWhy) {
-    store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 1);
-    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    try {
-        store.WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0);
-        FAIL() << "a read-only settings file was overwritten";
-    } catch (const SettingsWriteError& error) {
-        EXPECT_EQ(error.file(), file);
-        EXPECT_FALSE(error.reason().empty());
-        EXPECT_THAT(error.UserMessage(), HasSubstr(file));
-        EXPECT_THAT(error.UserMessage(), HasSubstr(error.reason()));
-    }
-    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 1 \r\n");
-    EXPECT_THAT(FilesMatching(folder / L"*"), ElementsAre(L"Velmoria.ini"));
-    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST_F(SettingsFileTest, AMissingFolderIsAFailureNotASuccess) {
-    const SettingsStore nowhere(folder / L"no such folder");
-    EXPECT_THROW(nowhere.WriteSettings(L"C:\\P\\SPCPLAY.EXE", 0), SettingsWriteError);
-}
-
-TEST_F(SettingsFileTest, ReadingNeverFails) {
-    EXPECT_EQ(store.ReadSettings().playerPath, L"");  // absent
-    WriteBytes(file, "");
-    EXPECT_EQ(store.ReadSettings().playerPath, L"");
-    WriteBytes(file, std::string("C:\\P\0X\\SPCPLAY.EXE\r\n 1 \r\n", 24));
-    EXPECT_EQ(store.ReadSettings().playerPath, L"");  // a NUL names no file
-    WriteBytes(file, std::string(3 << 20, 'x'));     // far larger than any settings file
-    const Settings huge = store.ReadSettings();
-    EXPECT_EQ(huge.compactFlag, 0);
-    EXPECT_LE(huge.playerPath.size(), 64u * 1024u);
-}
-
-TEST_F(SettingsFileTest, ADriveRootHoldsTheFileWithoutADoubledSeparator) {
-    const std::wstring root = SpareDriveRoot();
-    if (root.empty()) GTEST_SKIP() << "no spare drive V: prepared";
-    const SettingsStore atRoot(root);
-    EXPECT_EQ(atRoot.SettingsFilePath(), L"V:\\Velmoria.ini");
-    atRoot.WriteSettings(L"V:\\ZDSPC.EXE", 1);
-    EXPECT_EQ(ReadBytes(L"V:\\Velmoria.ini"), "V:\\ZDSPC.EXE\r\n 1 \r\n");
-    ::DeleteFileW(L"V:\\Velmoria.ini");
+    // No such code page: every conversion fails, and no empty line is written.
+    EXPECT_THROW(SettingsStore(folder.path(), 12345).WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
+    // A line break or a quote, possible only by editing the file by hand.
+    EXPECT_THROW(store.WriteSettings(L"C:\\a\r\nb\\WINSPC.EXE", 0), SettingsWriteError);
+    EXPECT_EQ(ReadBytes(file), before);
 }
 
 // Where Windows uses UTF-8 as the ANSI code page, the flags that ask other
 // code pages for an exact conversion make the call fail.
 TEST(ToAnsi, ConvertsExactlyOrNotAtAllInEachKindOfCodePage) {
-    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik\\SPCPLAY.EXE", CP_UTF8), "C:\\M\xC3\xBCsik\\SPCPLAY.EXE");
-    EXPECT_EQ(ToAnsi(L"C:\\\u66F2\\X.EXE", CP_UTF8), "C:\\\xE6\x9B\xB2\\X.EXE");
+    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik\\\u66F2.EXE", CP_UTF8), "C:\\M\xC3\xBCsik\\\xE6\x9B\xB2.EXE");
     EXPECT_EQ(ToAnsi(std::wstring(L"C:\\\xD800x"), CP_UTF8), std::nullopt);  // a lone surrogate
-    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik", 1252), "C:\\M\xFCsik");
     EXPECT_EQ(ToAnsi(L"C:\\\u0100", 1252), std::nullopt);  // a best fit would make it "A"
     EXPECT_EQ(ToAnsi(L"\u66F2", 932), "\x8B\xC8");
     EXPECT_EQ(FromAnsi("C:\\M\xC3\xBCsik", CP_UTF8), L"C:\\M\u00FCsik");
 }
 
-TEST_F(SettingsFileTest, AConversionThatGivesNothingFailsRatherThanWriteAnEmptyLine) {
-    store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 0);
-    const SettingsStore noCodePage(folder.path(), 12345);  // no such code page: every conversion fails
-    EXPECT_THROW(noCodePage.WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
-    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n");
-}
-
-// Such a path comes only from editing the file by hand.
-TEST_F(SettingsFileTest, APathWithALineBreakOrAQuoteIsRefusedAndTheOldFileKept) {
+// The message names the file and the reason; the old file and no
+// temporary one are left.
+TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFileAndSaysWhichFileAndWhy) {
     store.WriteSettings(L"C:\\OLD\\SPCPLAY.EXE", 1);
-    for (const wchar_t* path : {L"C:\\a\r\nb\\WINSPC.EXE", L"C:\\a\"b\\WINSPC.EXE"}) {
-        try {
-            store.WriteSettings(path, 0);
-            ADD_FAILURE() << "written";
-        } catch (const SettingsWriteError& error) {
-            EXPECT_THAT(error.UserMessage(), HasSubstr(file));
-        }
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    try {
+        store.WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0);
+        ADD_FAILURE() << "a read-only settings file was overwritten";
+    } catch (const SettingsWriteError& error) {
+        EXPECT_EQ(error.file(), file);
+        EXPECT_THAT(error.UserMessage(), HasSubstr(file));
+        EXPECT_THAT(error.UserMessage(), HasSubstr(error.reason()));
+    }
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 1 \r\n");
+    EXPECT_THROW(SettingsStore(folder / L"no such folder").WriteSettings(L"C:\\P\\X.EXE", 0), SettingsWriteError);
+    {
+        // Held open by another program for longer than a save waits.
+        const UniqueFile held(
+            ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_THROW(store.WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
     }
     EXPECT_EQ(ReadBytes(file), "C:\\OLD\\SPCPLAY.EXE\r\n 1 \r\n");
+    EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini"));
 }
 
 // A virus scanner or sync tool holds the file for a moment: reading and
-// writing wait for it, but something that will never change fails at once.
+// writing wait for it, but what will never change fails at once.
 TEST_F(SettingsFileTest, AFileHeldForAMomentIsWaitedForAndAFolderOfItsNameIsNot) {
     store.WriteSettings(L"C:\\P\\WINSPC.EXE", 1);
     auto holdFor = [&](DWORD ms) {
@@ -177,22 +125,16 @@ TEST_F(SettingsFileTest, AFileHeldForAMomentIsWaitedForAndAFolderOfItsNameIsNot)
     EXPECT_EQ(blocked.ReadSettings().playerPath, L"");
     EXPECT_THROW(blocked.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0), SettingsWriteError);
     // Waiting as for a busy file would take half a second for each.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms);
 }
 
-TEST_F(SettingsFileTest, ALeftoverTemporaryFileIsNoObstacle) {
+// A leftover temporary file is no obstacle; the hidden attribute and a hard
+// link's other name survive a save.
+TEST_F(SettingsFileTest, WhatTheUserSetOnTheFileSurvivesASave) {
     WriteBytes(file + L".tmp", "left by a crash");
     ::SetFileAttributesW((file + L".tmp").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-    store.WriteSettings(L"C:\\P\\SPCPLAY.EXE", 1);
-    EXPECT_EQ(ReadBytes(file), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
-    EXPECT_THAT(FilesMatching(folder / L"*"), testing::UnorderedElementsAre(L"Velmoria.ini", L"Velmoria.ini.tmp"));
-    ::SetFileAttributesW((file + L".tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-// The hidden attribute, a hard link's other name and a symbolic link all
-// keep showing the new settings after a save.
-TEST_F(SettingsFileTest, WhatTheUserSetOnTheFileSurvivesASave) {
     store.WriteSettings(L"C:\\P\\SPCPLAY.EXE", 0);
+    ::SetFileAttributesW((file + L".tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
     store.WriteSettings(L"C:\\P\\WINSPC.EXE", 1);
     EXPECT_EQ(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
@@ -203,7 +145,7 @@ TEST_F(SettingsFileTest, WhatTheUserSetOnTheFileSurvivesASave) {
     ASSERT_TRUE(::CreateHardLinkW(otherName.c_str(), file.c_str(), nullptr));
     store.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0);
     EXPECT_EQ(ReadBytes(otherName), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
-    EXPECT_EQ(ReadBytes(file), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
+    EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini", L"Velmoria.ini.tmp", L"backup-name.ini"));
 }
 
 }  // namespace

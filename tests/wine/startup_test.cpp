@@ -1,9 +1,9 @@
-// Start-up: the first run with its message and dialog, the settings read at
-// start, compact mode restored, and the SPCPlay options given their values.
-#include <gmock/gmock.h>
-
+// Start-up as a user meets it: the first run with its message and the player
+// dialog, the settings read at start, compact mode restored, the SPCPlay
+// options given their values, and the dialog's Save.
 #include "app/player_dialog.h"
-#include "tests/wine/main_window_fixture.h"
+#include "base/process_setup.h"
+#include "tests/wine/fixture.h"
 
 namespace velmoria::test {
 namespace {
@@ -11,147 +11,147 @@ namespace {
 using testing::ElementsAre;
 using Icon = CaughtBox::Icon;
 
-constexpr int kOptionControls[] = {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit,
-                                   IDC_chkBuffering, IDC_chkADSR,   IDC_chkStereo};
+constexpr wchar_t kFirstRun[] = L"This is your first time running this program!\nTake the time to locate an SPCPlayer.";
+constexpr wchar_t kDeleteIni[] = L"Error! Please delete Velmoria.ini and re-run!";
+constexpr wchar_t kRestart[] = L"Please restart this program for changes to take effect!";
 
-class StartupTest : public MainWindowFixture {
+class StartupTest : public WindowTest {
 protected:
-    HWND WaitForDialog() {
-        HWND dialog = nullptr;
-        WaitUntil([&] {
-            dialog = FindProcessWindow(::GetCurrentProcessId(), L"Locate SPC Player");
-            return dialog != nullptr;
+    void SetUp() override {
+        WindowTest::SetUp();
+        boxesExpected = true;
+    }
+    // Runs action on the player dialog from a helper thread while this
+    // thread waits in start or in the dialog.
+    void WithDialog(const std::function<void(HWND)>& action, const std::function<void()>& start) {
+        Background driver([&] {
+            HWND dialog = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (dialog = FindProcessWindow(::GetCurrentProcessId(), L"Locate SPC Player")); }));
+            action(dialog);
         });
-        return dialog;
+        start();
     }
-    bool OptionsEnabled() {
-        for (int id : kOptionControls) {
-            if (!::IsWindowEnabled(Item(id))) return false;
+    static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
+    static void CloseBox(HWND dialog) { ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+    bool OptionsEnabled(bool enabled) const {
+        for (int id : {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering, IDC_chkADSR,
+                       IDC_chkStereo}) {
+            if ((::IsWindowEnabled(Item(id)) != FALSE) != enabled) return false;
         }
         return true;
     }
-    bool OptionsDisabled() {
-        for (int id : kOptionControls) {
-            if (::IsWindowEnabled(Item(id))) return false;
-        }
-        return true;
-    }
-    int Rate() { return static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0)); }
-    bool Stereo() { return ::IsDlgButtonChecked(main->hwnd(), IDC_chkStereo) == BST_CHECKED; }
+    int Rate() const { return static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0)); }
+    bool Ticked(int id) const { return ::IsDlgButtonChecked(main->hwnd(), id) == BST_CHECKED; }
 };
 
-TEST_F(StartupTest, FirstRunSaveRestartMessageThenTheMainWindowWithTheNewPlayer) {
+TEST_F(StartupTest, AFirstRunSavesThePlayerAndOpensWithItWithoutARestart) {
     WriteBytes(work / L"WINSPC.EXE", "MZ");
-    MessageBoxCatcher boxes;
-    SpcMain& window = CreateMain();
-    Background saver([&] {
-        const HWND dialog = WaitForDialog();
-        ASSERT_NE(dialog, nullptr);
-        // The main window is not shown yet, and the dialog has no owner.
-        EXPECT_FALSE(::IsWindowVisible(window.hwnd()));
-        EXPECT_EQ(::GetWindow(dialog, GW_OWNER), nullptr);
-        ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0);
-    });
-    ASSERT_TRUE(window.Form_Load());
-    saver.Join();
-
+    CreateMain();
+    WithDialog(
+        [&](HWND dialog) {
+            EXPECT_FALSE(::IsWindowVisible(main->hwnd()));  // the main window shows only after start-up
+            EXPECT_EQ(::GetWindow(dialog, GW_OWNER), nullptr);
+            Save(dialog);
+        },
+        [&] { ASSERT_TRUE(main->Form_Load()); });
     const auto caught = boxes.boxes();
     ASSERT_EQ(caught.size(), 2u);
-    EXPECT_EQ(caught[0].text, L"This is your first time running this program!\nTake the time to locate an SPCPlayer.");
+    EXPECT_EQ(caught[0].text, kFirstRun);
     EXPECT_EQ(caught[0].icon, Icon::Question);
-    EXPECT_EQ(caught[0].owner, nullptr);
-    EXPECT_EQ(caught[1].text, L"Please restart this program for changes to take effect!");
+    EXPECT_EQ(caught[1].text, kRestart);
     EXPECT_EQ(caught[1].icon, Icon::None);
     for (const CaughtBox& box : caught) EXPECT_EQ(box.title, L"Velmoria");
-
     EXPECT_EQ(StoredSettings(), Ascii(work / L"WINSPC.EXE") + "\r\n 0 \r\n");
-    EXPECT_EQ(program->settings.playerPath, work / L"WINSPC.EXE");  // no restart needed
-    EXPECT_TRUE(OptionsDisabled());
-    EXPECT_FALSE(::IsWindowVisible(window.hwnd()));  // shown only once start-up has ended
+    EXPECT_EQ(program->settings.playerPath, work / L"WINSPC.EXE");
+    EXPECT_TRUE(OptionsEnabled(false));
 }
 
-TEST_F(StartupTest, FirstRunClosedWithoutSavingEndsWithTheErrorMessage) {
-    MessageBoxCatcher boxes;
-    SpcMain& window = CreateMain();
-    Background closer([&] {
-        const HWND dialog = WaitForDialog();
-        ASSERT_NE(dialog, nullptr);
-        ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_FALSE(window.Form_Load());
-    closer.Join();
-    EXPECT_THAT(boxes.texts(), ElementsAre(L"This is your first time running this program!\nTake the time to locate "
-                                           L"an SPCPlayer.",
-                                           L"Error! Please delete Velmoria.ini and re-run!"));
+TEST_F(StartupTest, NoPlayerPathEndsWithTheErrorAndLeavesTheFileAlone) {
+    CreateMain();
+    WithDialog(CloseBox, [&] { EXPECT_FALSE(main->Form_Load()); });
+    EXPECT_THAT(boxes.texts(), ElementsAre(kFirstRun, kDeleteIni));
     EXPECT_EQ(boxes.boxes()[1].icon, Icon::Stop);
-    EXPECT_FALSE(::IsWindowVisible(window.hwnd()));
     EXPECT_FALSE(Exists(programFolder / L"Velmoria.ini"));
-}
-
-TEST_F(StartupTest, AnEmptyFileOrFirstLineEndsWithTheErrorAndLeavesTheFileAlone) {
+    main.reset();
     for (const char* content : {"", "\r\n 1 \r\n", "   \r\n"}) {
+        boxes.Clear();
         StoreSettings(content);
-        MessageBoxCatcher boxes;
         CreateMain();
         EXPECT_FALSE(main->Form_Load());
-        EXPECT_THAT(boxes.texts(), ElementsAre(L"Error! Please delete Velmoria.ini and re-run!"));
+        EXPECT_THAT(boxes.texts(), ElementsAre(kDeleteIni));
         EXPECT_EQ(StoredSettings(), content);
         main.reset();
     }
 }
 
-TEST_F(StartupTest, ANonZeroFlagOpensCompactAndRewritesTheFileWithOne) {
-    for (const char* flag : {" 1 ", "-1", "5"}) {
+TEST_F(StartupTest, ANonZeroFlagOpensCompactAndRewritesTheFileEvenIfThatFails) {
+    for (const char* flag : {" 1 ", "5"}) {
         StoreSettings("C:\\P\\SPCPLAY.EXE\r\n" + std::string(flag) + "\r\n");
-        SpcMain& window = CreateMain();
-        ASSERT_TRUE(window.Form_Load());
-        EXPECT_EQ(window.MenuCaption(ID_mnuCompressed), L"Normal &Mode") << flag;
-        EXPECT_EQ(program->settings.compactFlag, 1);
+        CreateMain();
+        ASSERT_TRUE(main->Form_Load());
+        EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode") << flag;
         EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n") << flag;
         main.reset();
     }
-}
-
-TEST_F(StartupTest, AZeroFlagOpensNormalAndLeavesTheFileUnwritten) {
-    StoreSettings("C:\\P\\SPCPLAY.EXE\r\n0\r\n");  // as no writer would write it
-    SpcMain& window = CreateMain();
-    ASSERT_TRUE(window.Form_Load());
-    EXPECT_EQ(window.MenuCaption(ID_mnuCompressed), L"Compressed &Mode");
-    EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n0\r\n");
-}
-
-TEST_F(StartupTest, AnUnwritableFileStillOpensCompactWithoutAWord) {
     StoreSettings("C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
     ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-    MessageBoxCatcher boxes;
-    SpcMain& window = CreateMain();
-    ASSERT_TRUE(window.Form_Load());
-    EXPECT_EQ(window.MenuCaption(ID_mnuCompressed), L"Normal &Mode");
+    CreateMain();
+    ASSERT_TRUE(main->Form_Load());
     EXPECT_EQ(program->settings.compactFlag, 1);
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(boxes.boxes().empty());  // start-up passes over the failed write in silence
     ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(StartupTest, SpcPlayInAnyCaseKeepsTheOptionsAndTicksStereo) {
-    StartWith("c:\\spc\\spcplay.exe\r\n 0 \r\n");
-    EXPECT_TRUE(OptionsEnabled());
-    EXPECT_TRUE(Stereo());
+TEST_F(StartupTest, SpcPlayTicksStereoAndAnyOtherPlayerGreysTheOptions) {
+    StartWith(L"c:\\spc\\spcplay.exe", false);
+    EXPECT_TRUE(OptionsEnabled(true));
+    EXPECT_TRUE(Ticked(IDC_chkStereo));
+    EXPECT_FALSE(Ticked(IDC_chk8bit) || Ticked(IDC_chkBuffering) || Ticked(IDC_chkADSR));
     EXPECT_EQ(Rate(), 2);
-    for (int id : {IDC_chk8bit, IDC_chkBuffering, IDC_chkADSR}) {
-        EXPECT_EQ(::IsDlgButtonChecked(main->hwnd(), id), BST_UNCHECKED);
-    }
-}
-
-TEST_F(StartupTest, AnyOtherPlayerGreysTheOptionsSilently) {
-    for (const char* player : {"C:\\P\\ZDSPC.EXE", "C:\\P\\WINSPC.EXE", "C:\\P\\NOTEPAD.EXE"}) {
-        MessageBoxCatcher boxes;
-        StartWith(std::string(player) + "\r\n 0 \r\n");
-        EXPECT_TRUE(OptionsDisabled()) << player;
+    main.reset();
+    for (const wchar_t* player : {L"C:\\P\\ZDSPC.EXE", L"C:\\P\\NOTEPAD.EXE"}) {
+        StartWith(player, false);
+        EXPECT_TRUE(OptionsEnabled(false)) << player;
+        EXPECT_FALSE(Ticked(IDC_chkStereo));
         EXPECT_EQ(Rate(), 2);
-        EXPECT_FALSE(Stereo());
-        EXPECT_TRUE(boxes.boxes().empty());
         main.reset();
     }
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// Save writes the selected player with the flag 0 and asks for a restart;
+// the running program keeps its player. A folder without a player refuses.
+TEST_F(StartupTest, TheDialogSavesTheChoiceForTheNextStart) {
+    StartWith(L"C:\\OLD\\SPCPLAY.EXE");
+    main->mnuCompressed_Click();
+    WithDialog(
+        [](HWND dialog) {
+            Save(dialog);  // returns once the refusal has been answered
+            EXPECT_TRUE(::IsWindow(dialog));
+            CloseBox(dialog);
+        },
+        [&] { main->mnuChoose_Click(); });
+    EXPECT_THAT(boxes.texts(), ElementsAre(L"Please locate an SPCPlayer!"));
+    for (const wchar_t* name : {L"ZDSPC.EXE", L"WINSPC.EXE"}) WriteBytes(work / name, "MZ");
+    boxes.Clear();
+    WithDialog(
+        [](HWND dialog) {
+            ::SendMessageW(::GetDlgItem(dialog, IDC_exeFile), LB_SETCURSEL, 1, 0);  // ZDSPC.EXE
+            Save(dialog);
+        },
+        [&] { main->mnuChoose_Click(); });
+    EXPECT_THAT(boxes.texts(), ElementsAre(kRestart));
+    EXPECT_EQ(StoredSettings(), Ascii(work / L"ZDSPC.EXE") + "\r\n 0 \r\n");
+    EXPECT_EQ(program->settings.playerPath, L"C:\\OLD\\SPCPLAY.EXE");
+    main->mnuCompressed_Click();  // a later toggle keeps the saved choice
+    EXPECT_EQ(StoredSettings(), Ascii(work / L"ZDSPC.EXE") + "\r\n 0 \r\n");
+}
+
+TEST(ProcessTest, NoDiskBoxesAndTheOtherErrorModeBitsKept) {
+    const UINT before = ::SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    PrepareProcess();
+    EXPECT_EQ(::GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS));
+    ::SetErrorMode(before);
 }
 
 }  // namespace

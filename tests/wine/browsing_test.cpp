@@ -1,0 +1,136 @@
+// The three browsing lists over real folders and drives, driven with the
+// real mouse and keyboard.
+#include <atomic>
+
+#include "base/win_handles.h"
+#include "tests/wine/fixture.h"
+
+namespace velmoria::test {
+namespace {
+
+using testing::ElementsAre;
+
+class BrowsingTest : public WindowTest {
+protected:
+    std::vector<std::wstring> Entries(const BrowseListBox& list) const {
+        std::vector<std::wstring> names;
+        for (int i = 0; i < list.Count(); ++i) names.push_back(list.Entry(i));
+        return names;
+    }
+    std::vector<std::wstring> Files() const { return Entries(main->spcFile()); }
+    std::wstring Selected() const { return main->spcFile().Entry(main->spcFile().ListIndex()); }
+};
+
+TEST_F(BrowsingTest, ListsShowTheFolderPathSubfoldersAndOrdinarySpcFilesSorted) {
+    for (const wchar_t* name : {L"b.SPC", L"a.spc", L"C.Spc", L"hidden.spc", L"system.spc", L"x.txt", L"y.spcx"}) {
+        WriteBytes(work / name, "x");
+    }
+    ::SetFileAttributesW((work / L"hidden.spc").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW((work / L"system.spc").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesW((work / L"b.SPC").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const wchar_t* name : {L"Music", L"albums", L"folder.spc", L".hidden"}) MakeFolder(work / name);
+    ::SetFileAttributesW((work / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateMain();
+    EXPECT_THAT(Files(), ElementsAre(L"a.spc", L"b.SPC", L"C.Spc"));
+    EXPECT_EQ(main->spcFile().ListIndex(), -1);
+    EXPECT_THAT(Entries(main->spcDirectory()),
+                ElementsAre(L"C:\\", L"velmoria-tests", work.path().substr(work.path().rfind(L'\\') + 1), L"albums",
+                            L"folder.spc", L"Music"));
+    EXPECT_EQ(main->spcDirectory().ListIndex(), 2);  // the current folder
+    EXPECT_EQ(main->spcDrive().Drive(), L"C:");
+}
+
+TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
+    MakeFolder(work / L"Music");
+    WriteBytes(work / L"Music\\song.spc", "x");
+    WriteBytes(work / L"top.spc", "x");
+    StartWith(L"C:\\P\\SPCPLAY.EXE");
+    ClickAt(EntryPoint(IDC_spcDirectory, 3));  // a single click only marks it
+    PumpFor(300ms);
+    EXPECT_EQ(main->spcDirectory().Path(), work.path());
+    DoubleClickAt(EntryPoint(IDC_spcDirectory, 3));
+    ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work / L"Music"; }));
+    EXPECT_THAT(Files(), ElementsAre(L"song.spc"));
+    PressKey(VK_UP);  // the parent's entry
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work.path(); }));
+    EXPECT_THAT(Files(), ElementsAre(L"top.spc"));
+}
+
+// A drive that cannot be read sends the lists to the program's folder,
+// without a word; another drive and back tries again.
+TEST_F(BrowsingTest, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
+    ::DefineDosDeviceW(0, L"R:", L"C:\\velmoria-no-such-folder");
+    WriteBytes(programFolder / L"in-program-folder.spc", "x");
+    CreateMain();
+    const HWND drives = Item(IDC_spcDrive);
+    auto choose = [&](wchar_t letter) {
+        for (int i = 0; i < ::SendMessageW(drives, CB_GETCOUNT, 0, 0); ++i) {
+            wchar_t text[64] = L"";
+            ::SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            if (::towupper(text[0]) != letter) continue;
+            ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(drives));
+            return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(choose(L'R'));
+    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
+    EXPECT_THAT(Files(), ElementsAre(L"in-program-folder.spc"));
+    EXPECT_EQ(main->spcDrive().Drive(), L"R:");
+    ASSERT_TRUE(choose(L'C'));
+    ASSERT_TRUE(choose(L'R'));
+    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
+    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
+}
+
+// A disconnected network drive answers a label query only after the
+// network's timeout: opening the list must not wait for it.
+TEST_F(BrowsingTest, TheDriveListOpensAtOnceAndLabelsArriveWhenTheyCome) {
+    const UniqueWindow combo(::CreateWindowExW(0, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 200, 200,
+                                               nullptr, nullptr, nullptr, nullptr));
+    const UniqueKernelHandle answer(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> asked{0};
+    struct NoEvents : BrowseEvents {} owner;
+    DriveList drives(owner);
+    drives.labelReader = [&asked, event = answer.get()](const std::wstring& root) -> std::wstring {
+        ++asked;
+        ::WaitForSingleObject(event, 10000);
+        return root == L"C:\\" ? L"SLOW NET" : L"";
+    };
+    drives.Attach(combo.get(), L"C:\\velmoria-tests");
+    drives.OnNotify(CBN_DROPDOWN);  // returns while every reader still waits
+    auto entry = [&] {
+        wchar_t text[64] = L"";
+        ::SendMessageW(combo.get(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return asked.load() >= 2; }));
+    EXPECT_EQ(entry(), L"c:");
+    ::SetEvent(answer.get());
+    EXPECT_TRUE(PumpUntil([&] { return entry() == L"c: [SLOW NET]"; }));
+    EXPECT_EQ(::SendMessageW(combo.get(), CB_GETCURSEL, 0, 0), 0);
+}
+
+// Letters typed quickly spell one prefix; after a pause a new search starts.
+// Other keys move the selection and play nothing.
+TEST_F(BrowsingTest, TypeAheadSearchesByThePrefixTypedQuickly) {
+    for (const wchar_t* name : {L"Alpha.spc", L"Echo.spc", L"Zap.spc", L"Zelda.spc"}) Song(name);
+    StartWith(players.Path(L"WINSPC"));
+    ClickAt(EntryPoint(IDC_spcFile, 0));
+    ASSERT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 0; }));
+    PressKey('Z');
+    PressKey('E');
+    EXPECT_TRUE(Pump([&] { return Selected() == L"Zelda.spc"; }));
+    ::Sleep(::GetDoubleClickTime() + 100);
+    PressKey('E');
+    EXPECT_TRUE(Pump([&] { return Selected() == L"Echo.spc"; }));
+    PressKey(VK_DOWN);
+    EXPECT_TRUE(Pump([&] { return Selected() == L"Zap.spc"; }));
+    EXPECT_EQ(players.Log(L"WINSPC"), L"");
+}
+
+}  // namespace
+}  // namespace velmoria::test

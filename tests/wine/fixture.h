@@ -1,0 +1,98 @@
+// A main window over real folders: a program folder (where Velmoria.ini
+// lives) and a working folder (where the browsing lists start), both fresh,
+// with the stand-in players at hand. Every message box the program shows is
+// read and answered; one that a test did not ask for fails it, naming its
+// text, instead of leaving it waiting.
+#pragma once
+
+#include <gmock/gmock.h>
+
+#include <optional>
+#include <string>
+
+#include "app/program.h"
+#include "base/resource.h"
+#include "player/win_player_system.h"
+#include "tests/support/win_test_support.h"
+#include "ui/spc_main.h"
+
+namespace velmoria::test {
+
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ::GetCurrentDirectoryW(MAX_PATH, previousDirectory_);
+        ::SetCurrentDirectoryW(work.path().c_str());
+        program.emplace(programFolder.path(), system);
+    }
+    void TearDown() override {
+        main.reset();
+        players.EndAll();
+        ::SetCurrentDirectoryW(previousDirectory_);
+        if (!boxesExpected) {
+            for (const std::wstring& text : boxes.texts()) ADD_FAILURE() << "unexpected message box: " << text;
+        }
+    }
+
+    void StoreSettings(std::string_view bytes) { WriteBytes(programFolder / L"Velmoria.ini", bytes); }
+    std::string StoredSettings() const { return ReadBytes(programFolder / L"Velmoria.ini"); }
+
+    SpcMain& CreateMain() {
+        main.emplace(*program);
+        EXPECT_TRUE(main->Create());
+        return *main;
+    }
+    // Creates the window and runs start-up with a stored player.
+    SpcMain& StartWith(const std::wstring& player, bool show = true) {
+        StoreSettings(Ascii(player) + "\r\n 0 \r\n");
+        CreateMain();
+        EXPECT_TRUE(main->Form_Load());
+        if (show) {
+            main->Show();
+            EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main->hwnd(); }));
+        }
+        return *main;
+    }
+    HWND Item(int id) const { return ::GetDlgItem(main->hwnd(), id); }
+    std::wstring Caption() const { return WindowText(main->hwnd()); }
+    bool Pump(const std::function<bool()>& done) { return PumpUntil(done, 10s, main->hwnd(), main->accelerators()); }
+
+    std::wstring Song(const std::wstring& name, std::string_view title = "A Song") {
+        WriteBytes(work / name, SpcFileBytes(title, "A Game"));
+        return work / name;
+    }
+    // Refills the file list and selects a song in it.
+    void Select(const std::wstring& name) {
+        main->spcDirectory_Change();
+        for (int i = 0; i < main->spcFile().Count(); ++i) {
+            if (main->spcFile().Entry(i) == name) ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, i, 0);
+        }
+    }
+    void Play(const std::wstring& name) {
+        Select(name);
+        main->cmdPlay_Click();
+    }
+    // Where an entry of a list is on the screen.
+    POINT EntryPoint(int listId, int index) const {
+        RECT item;
+        ::SendMessageW(Item(listId), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        POINT point{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+        ::ClientToScreen(Item(listId), &point);
+        return point;
+    }
+
+    MessageBoxCatcher boxes;
+    bool boxesExpected = false;  // a test that expects boxes checks them itself
+    TempFolder programFolder{L"program"};
+    TempFolder work{L"work"};
+    TempFolder playerFolder{L"player folder"};
+    StandIns players{playerFolder.path()};
+    Win32PlayerSystem system;
+    std::optional<Program> program;
+    std::optional<SpcMain> main;
+
+private:
+    wchar_t previousDirectory_[MAX_PATH] = L"C:\\";
+};
+
+}  // namespace velmoria::test
