@@ -11,10 +11,6 @@
 namespace velmoria::test {
 namespace {
 
-constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kMessageBoxIconId = 0x0440;
-constexpr wchar_t kStandInClass[] = L"VelmoriaStandInPlayer";
-
 void SendInputs(std::vector<INPUT> inputs) {
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -22,19 +18,16 @@ void SendInputs(std::vector<INPUT> inputs) {
 // A mouse event that carries its own position, so that it lands where it is
 // meant to however far the pointer's last move has got.
 INPUT MouseAt(POINT screen, DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = ::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
-    input.mi.dy = ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
+    INPUT input{INPUT_MOUSE};
+    input.mi = {::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1,
+                ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1, 0,
+                flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
     return input;
 }
 
-INPUT KeyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT input{INPUT_KEYBOARD};
+    input.ki = {key, 0, flags, 0, 0};
     return input;
 }
 
@@ -44,69 +37,36 @@ std::wstring ClassName(HWND window) {
     return name;
 }
 
-// Each visible top-level window of a process, until visit returns true.
-HWND EachWindowOf(DWORD process, bool visibleOnly, const std::function<bool(HWND)>& visit) {
+// The first top-level window of a process for which take() is true.
+HWND WindowOf(DWORD process, const std::function<bool(HWND)>& take) {
     struct Search {
         DWORD process;
-        bool visibleOnly;
-        const std::function<bool(HWND)>* visit;
-        HWND found;
-    } search{process, visibleOnly, &visit, nullptr};
+        const std::function<bool(HWND)>& take;
+        HWND found = nullptr;
+    } search{process, take};
     ::EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
+            auto& s = *reinterpret_cast<Search*>(data);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
-            if (owner != s->process || (s->visibleOnly && !::IsWindowVisible(window)) || !(*s->visit)(window)) {
-                return TRUE;
-            }
-            s->found = window;
+            if (owner != s.process || !s.take(window)) return TRUE;
+            s.found = window;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-CaughtBox ReadMessageBox(HWND box) {
-    CaughtBox caught;
-    caught.title = WindowText(box);
-    caught.text = WindowText(::GetDlgItem(box, kMessageBoxTextId));
-    caught.owner = ::GetWindow(box, GW_OWNER);
-    const HWND iconControl = ::GetDlgItem(box, kMessageBoxIconId);
-    const auto icon = iconControl && ::IsWindowVisible(iconControl)
-                          ? reinterpret_cast<HICON>(::SendMessageW(iconControl, STM_GETICON, 0, 0))
-                          : nullptr;
-    // The system's icons are shared: the box shows the very handle LoadIcon gives.
-    if (icon && icon == ::LoadIconW(nullptr, IDI_QUESTION)) caught.icon = CaughtBox::Icon::Question;
-    if (icon && icon == ::LoadIconW(nullptr, IDI_HAND)) caught.icon = CaughtBox::Icon::Stop;
-    return caught;
-}
-
-}  // namespace
-
-TempFolder::TempFolder(std::wstring_view name, std::wstring_view parent) {
-    static std::atomic<int> counter{0};
-    MakeFolder(std::wstring(parent));
-    path_ = JoinPath(parent, std::wstring(name) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(++counter));
-    RemoveTree(path_);
-    MakeFolder(path_);
-}
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
-
-std::wstring TempFolder::operator/(std::wstring_view name) const { return JoinPath(path_, name); }
-
 void RemoveTree(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    ::SetFileAttributesW(path.c_str(), (attributes & FILE_ATTRIBUTE_DIRECTORY) | FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::DeleteFileW(path.c_str());
         return;
     }
     WIN32_FIND_DATAW entry;
-    if (UniqueFind find(::FindFirstFileW(JoinPath(path, L"*").c_str(), &entry)); find) {
+    if (const UniqueFind find(::FindFirstFileW(JoinPath(path, L"*").c_str(), &entry)); find) {
         do {
             const std::wstring_view name(entry.cFileName);
             if (name != L"." && name != L"..") RemoveTree(JoinPath(path, name));
@@ -115,19 +75,31 @@ void RemoveTree(const std::wstring& path) {
     ::RemoveDirectoryW(path.c_str());
 }
 
+}  // namespace
+
+TempFolder::TempFolder(std::wstring_view name) {
+    static std::atomic<int> counter{0};
+    MakeFolder(L"C:\\velmoria-tests");
+    path_ = L"C:\\velmoria-tests\\" + std::wstring(name) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    RemoveTree(path_);
+    MakeFolder(path_);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::wstring TempFolder::operator/(std::wstring_view name) const { return JoinPath(path_, name); }
+
 void MakeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
 
 void WriteBytes(const std::wstring& path, std::string_view bytes) {
-    const UniqueFile file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return "<missing>";
     std::string bytes(1 << 20, '\0');
     DWORD read = 0;
@@ -136,12 +108,10 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW entry;
-    if (UniqueFind find(::FindFirstFileW(pattern.c_str(), &entry)); find) {
+    if (const UniqueFind find(::FindFirstFileW(pattern.c_str(), &entry)); find) {
         do {
             if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
         } while (::FindNextFileW(find.get(), &entry));
@@ -160,8 +130,8 @@ std::wstring ShortForm(const std::wstring& path) {
 
 std::string SpcFileBytes(std::string_view song, std::string_view game) {
     std::string bytes(0x10200, '\0');
-    const std::string_view signature = "SNES-SPC700 Sound File Data v0.30\x1A\x1A\x1A\x1E";
-    std::memcpy(bytes.data(), signature.data(), signature.size());
+    const std::string_view header = "SNES-SPC700 Sound File Data v0.30\x1A\x1A\x1A\x1E";
+    std::memcpy(bytes.data(), header.data(), header.size());
     std::memcpy(bytes.data() + 0x2E, song.data(), std::min<std::size_t>(song.size(), 32));
     std::memcpy(bytes.data() + 0x4E, game.data(), std::min<std::size_t>(game.size(), 32));
     return bytes;
@@ -185,11 +155,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     }
 }
 
-void PumpFor(std::chrono::milliseconds duration) {
-    const auto until = std::chrono::steady_clock::now() + duration;
-    PumpUntil([until] { return std::chrono::steady_clock::now() >= until; }, duration + 1s);
-}
-
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -199,8 +164,8 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-void ClickAt(POINT screen, DWORD downFlag, DWORD upFlag) {
-    SendInputs({MouseAt(screen, 0), MouseAt(screen, downFlag), MouseAt(screen, upFlag)});
+void ClickAt(POINT screen, DWORD down, DWORD up) {
+    SendInputs({MouseAt(screen, 0), MouseAt(screen, down), MouseAt(screen, up)});
 }
 
 void DoubleClickAt(POINT screen) {
@@ -209,11 +174,11 @@ void DoubleClickAt(POINT screen) {
 }
 
 void PressKey(WORD virtualKey, bool ctrl) {
-    std::vector<INPUT> keys;
-    if (ctrl) keys.push_back(KeyInput(VK_CONTROL, false));
-    keys.push_back(KeyInput(virtualKey, false));
-    keys.push_back(KeyInput(virtualKey, true));
-    if (ctrl) keys.push_back(KeyInput(VK_CONTROL, true));
+    std::vector<INPUT> keys{KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)};
+    if (ctrl) {
+        keys.insert(keys.begin(), KeyInput(VK_CONTROL, 0));
+        keys.push_back(KeyInput(VK_CONTROL, KEYEVENTF_KEYUP));
+    }
     SendInputs(keys);
 }
 
@@ -243,16 +208,37 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+HWND FindProcessWindow(DWORD process, std::wstring_view title) {
+    return WindowOf(process, [title](HWND window) {
+        return ::IsWindowVisible(window) && !::GetParent(window) && (title.empty() || WindowText(window) == title);
+    });
+}
+
+bool ProcessRunning(DWORD process) {
+    const UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    return handle && ::WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
+}
+
 MessageBoxCatcher::MessageBoxCatcher()
     : thread_([this] {
+          constexpr int kTextId = 0xFFFF;
+          constexpr int kIconId = 0x0440;
           while (!stop_) {
-              const HWND box = EachWindowOf(::GetCurrentProcessId(), true, [](HWND window) {
-                  return ClassName(window) == L"#32770" && ::GetDlgItem(window, kMessageBoxTextId);
+              const HWND box = WindowOf(::GetCurrentProcessId(), [](HWND window) {
+                  return ::IsWindowVisible(window) && ClassName(window) == L"#32770" && ::GetDlgItem(window, kTextId);
               });
               if (box) {
+                  CaughtBox caught{WindowText(box), WindowText(::GetDlgItem(box, kTextId))};
+                  const HWND iconControl = ::GetDlgItem(box, kIconId);
+                  const auto icon = iconControl && ::IsWindowVisible(iconControl)
+                                        ? reinterpret_cast<HICON>(::SendMessageW(iconControl, STM_GETICON, 0, 0))
+                                        : nullptr;
+                  // The system's icons are shared: the box shows the very handle LoadIcon gives.
+                  if (icon && icon == ::LoadIconW(nullptr, IDI_QUESTION)) caught.icon = CaughtBox::Icon::Question;
+                  if (icon && icon == ::LoadIconW(nullptr, IDI_HAND)) caught.icon = CaughtBox::Icon::Stop;
                   {
                       const std::lock_guard lock(mutex_);
-                      boxes_.push_back(ReadMessageBox(box));
+                      boxes_.push_back(caught);
                   }
                   ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                                  reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
@@ -279,8 +265,8 @@ std::vector<std::wstring> MessageBoxCatcher::texts() const {
     return texts;
 }
 
-bool MessageBoxCatcher::WaitFor(std::size_t count, std::chrono::milliseconds timeout) const {
-    return WaitUntil([this, count] { return boxes().size() >= count; }, timeout);
+bool MessageBoxCatcher::WaitFor(std::size_t count) const {
+    return WaitUntil([this, count] { return boxes().size() >= count; }, 10s);
 }
 
 void MessageBoxCatcher::Clear() {
@@ -288,24 +274,12 @@ void MessageBoxCatcher::Clear() {
     boxes_.clear();
 }
 
-HWND FindProcessWindow(DWORD process, std::wstring_view title, std::wstring_view className) {
-    return EachWindowOf(process, true, [&](HWND window) {
-        return ::GetParent(window) == nullptr && (title.empty() || WindowText(window) == title) &&
-               (className.empty() || ClassName(window) == className);
-    });
-}
-
-bool ProcessRunning(DWORD process) {
-    const UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
-    return handle && ::WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
-}
-
 StandIns::StandIns(std::wstring folder) : folder_(std::move(folder)) {
     const std::wstring built = ParentFolder(ModuleFilePath()) + L"\\standins\\";
-    for (const wchar_t* name : {L"SPCPLAY", L"WINSPC", L"ZDSPC"}) {
-        ::CopyFileW((built + name + L".EXE").c_str(), Path(name).c_str(), FALSE);
-    }
+    for (const std::wstring& name : names_) ::CopyFileW((built + name + L".EXE").c_str(), Path(name).c_str(), FALSE);
 }
+
+StandIns::~StandIns() { EndAll(); }
 
 std::wstring StandIns::Path(std::wstring_view name) const { return JoinPath(folder_, std::wstring(name) + L".EXE"); }
 
@@ -313,9 +287,9 @@ std::wstring StandIns::Log(std::wstring_view name) const {
     const std::string bytes = ReadBytes(JoinPath(folder_, std::wstring(name) + L".log"));
     if (bytes == "<missing>") return {};
     std::wstring text(bytes.size(), L'\0');
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                                           static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(std::max(size, 0)));
+    text.resize(static_cast<std::size_t>(std::max(0, ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
+                                                                            static_cast<int>(bytes.size()),
+                                                                            text.data(), static_cast<int>(text.size())))));
     return text;
 }
 
@@ -324,9 +298,10 @@ namespace {
 // The text after each occurrence of key in a log, read by value.
 template <typename Read>
 auto EachValue(const std::wstring& log, std::wstring_view key, Read read) {
-    std::vector<decltype(read(std::wstring_view{}))> values;
+    std::vector<decltype(read(std::wstring()))> values;
     for (std::size_t at = log.find(key); at != std::wstring::npos; at = log.find(key, at + 1)) {
-        values.push_back(read(std::wstring_view(log).substr(at + key.size())));
+        const std::size_t from = at + key.size();
+        values.push_back(read(log.substr(from, log.find_first_of(L"]\n", from) - from)));
     }
     return values;
 }
@@ -334,45 +309,41 @@ auto EachValue(const std::wstring& log, std::wstring_view key, Read read) {
 }  // namespace
 
 std::vector<std::wstring> StandIns::CommandLines(std::wstring_view name) const {
-    return EachValue(Log(name), L"cmdline=[", [](std::wstring_view rest) {
-        return std::wstring(rest.substr(0, rest.find(L"]\n")));
-    });
+    return EachValue(Log(name), L"cmdline=[", [](const std::wstring& value) { return value; });
 }
 
 std::vector<int> StandIns::ShowStates(std::wstring_view name) const {
-    return EachValue(Log(name), L" show=",
-                     [](std::wstring_view rest) { return std::stoi(std::wstring(rest.substr(0, 8))); });
+    return EachValue(Log(name), L" show=", [](const std::wstring& value) { return std::stoi(value); });
 }
 
 std::vector<DWORD> StandIns::ProcessIds(std::wstring_view name) const {
-    return EachValue(Log(name), L"start pid=", [](std::wstring_view rest) {
-        return static_cast<DWORD>(std::stoul(std::wstring(rest.substr(0, 12))));
-    });
+    return EachValue(Log(name), L"start pid=",
+                     [](const std::wstring& value) { return static_cast<DWORD>(std::stoul(value)); });
 }
 
-bool StandIns::WaitForLog(std::wstring_view name, std::wstring_view text, std::chrono::milliseconds timeout) const {
-    return WaitUntil([&] { return Log(name).find(text) != std::wstring::npos; }, timeout);
+bool StandIns::WaitForLog(std::wstring_view name, std::wstring_view text) const {
+    return WaitUntil([&] { return Log(name).find(text) != std::wstring::npos; }, 10s);
 }
 
-HWND StandIns::WindowOfLast(std::wstring_view name, std::chrono::milliseconds timeout) const {
+HWND StandIns::WindowOfLast(std::wstring_view name) const {
     HWND window = nullptr;
     WaitUntil(
         [&] {
             const std::vector<DWORD> ids = ProcessIds(name);
-            if (ids.empty()) return false;
-            window = EachWindowOf(ids.back(), false, [](HWND w) { return ClassName(w) == kStandInClass; });
+            window = ids.empty() ? nullptr : WindowOf(ids.back(), [](HWND w) {
+                return ClassName(w) == L"VelmoriaStandInPlayer";
+            });
             return window != nullptr;
         },
-        timeout);
+        10s);
     return window;
 }
 
 HWND StandIns::StartBystander(std::wstring_view like, std::wstring_view name, std::wstring_view title) {
-    const std::wstring exe = Path(name);
-    ::CopyFileW(Path(like).c_str(), exe.c_str(), FALSE);
+    ::CopyFileW(Path(like).c_str(), Path(name).c_str(), FALSE);
     names_.emplace_back(name);
     ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", (L"title=" + std::wstring(title)).c_str());
-    std::wstring line = L"\"" + exe + L"\"";
+    std::wstring line = L"\"" + Path(name) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -380,8 +351,7 @@ HWND StandIns::StartBystander(std::wstring_view like, std::wstring_view name, st
         ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
     ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", nullptr);
     if (!started) return nullptr;
-    const UniqueKernelHandle thread(info.hThread);
-    const UniqueKernelHandle process(info.hProcess);
+    const UniqueKernelHandle thread(info.hThread), process(info.hProcess);
     return WindowOfLast(name);
 }
 

@@ -46,7 +46,7 @@ TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
     WriteBytes(work / L"top.spc", "x");
     StartWith(L"C:\\P\\SPCPLAY.EXE");
     ClickAt(EntryPoint(IDC_spcDirectory, 3));  // a single click only marks it
-    PumpFor(300ms);
+    PumpUntil([] { return false; }, 300ms);
     EXPECT_EQ(main->spcDirectory().Path(), work.path());
     DoubleClickAt(EntryPoint(IDC_spcDirectory, 3));
     ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work / L"Music"; }));
@@ -64,24 +64,18 @@ TEST_F(BrowsingTest, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
     WriteBytes(programFolder / L"in-program-folder.spc", "x");
     CreateMain();
     const HWND drives = Item(IDC_spcDrive);
-    auto choose = [&](wchar_t letter) {
-        for (int i = 0; i < ::SendMessageW(drives, CB_GETCOUNT, 0, 0); ++i) {
-            wchar_t text[64] = L"";
-            ::SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            if (::towupper(text[0]) != letter) continue;
-            ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(drives));
-            return true;
-        }
-        return false;
+    auto choose = [&](const wchar_t* drive) {
+        const auto entry = ::SendMessageW(drives, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
+        ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
+        return entry >= 0;
     };
-    ASSERT_TRUE(choose(L'R'));
+    ASSERT_TRUE(choose(L"r:"));
     EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
     EXPECT_THAT(Files(), ElementsAre(L"in-program-folder.spc"));
     EXPECT_EQ(main->spcDrive().Drive(), L"R:");
-    ASSERT_TRUE(choose(L'C'));
-    ASSERT_TRUE(choose(L'R'));
+    ASSERT_TRUE(choose(L"c:"));
+    ASSERT_TRUE(choose(L"r:"));
     EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
     ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
 }

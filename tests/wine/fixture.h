@@ -27,7 +27,6 @@ protected:
     }
     void TearDown() override {
         main.reset();
-        players.EndAll();
         ::SetCurrentDirectoryW(previousDirectory_);
         if (!boxesExpected) {
             for (const std::wstring& text : boxes.texts()) ADD_FAILURE() << "unexpected message box: " << text;
@@ -37,21 +36,18 @@ protected:
     void StoreSettings(std::string_view bytes) { WriteBytes(programFolder / L"Velmoria.ini", bytes); }
     std::string StoredSettings() const { return ReadBytes(programFolder / L"Velmoria.ini"); }
 
-    SpcMain& CreateMain() {
+    void CreateMain() {
         main.emplace(*program);
         EXPECT_TRUE(main->Create());
-        return *main;
     }
     // Creates the window and runs start-up with a stored player.
-    SpcMain& StartWith(const std::wstring& player, bool show = true) {
+    void StartWith(const std::wstring& player, bool show = true) {
         StoreSettings(Ascii(player) + "\r\n 0 \r\n");
         CreateMain();
         EXPECT_TRUE(main->Form_Load());
-        if (show) {
-            main->Show();
-            EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main->hwnd(); }));
-        }
-        return *main;
+        if (!show) return;
+        main->Show();
+        EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main->hwnd(); }));
     }
     HWND Item(int id) const { return ::GetDlgItem(main->hwnd(), id); }
     std::wstring Caption() const { return WindowText(main->hwnd()); }
@@ -72,8 +68,18 @@ protected:
         Select(name);
         main->cmdPlay_Click();
     }
-    // Where an entry of a list is on the screen.
-    POINT EntryPoint(int listId, int index) const {
+    // Runs action on a window of this program (by caption) from a helper
+    // thread while this thread waits in open(), a modal window's loop.
+    void WithWindow(const wchar_t* caption, const std::function<void(HWND)>& action, const std::function<void()>& open) {
+        Background driver([&] {
+            HWND window = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(::GetCurrentProcessId(), caption)); }));
+            action(window);
+        });
+        open();
+    }
+    static void CloseBox(HWND window) { ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+    POINT EntryPoint(int listId, int index) const {  // on the screen
         RECT item;
         ::SendMessageW(Item(listId), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
         POINT point{(item.left + item.right) / 2, (item.top + item.bottom) / 2};

@@ -1,20 +1,10 @@
 // The main window driven by hand: the play picture and Stop by mouse and
-// keyboard, the file list's double-click, Enter and popup menu, Ctrl+M, the
-// menus, and the modal About and Credits windows.
+// keyboard, the file list's double-click, Enter and popup menu, Ctrl+M, and
+// the modal About and Credits windows.
 #include "tests/wine/fixture.h"
 
 namespace velmoria::test {
 namespace {
-
-constexpr wchar_t kMenuClass[] = L"#32768";
-
-HWND ShownPopup() {
-    HWND popup = nullptr;
-    while ((popup = ::FindWindowExW(nullptr, popup, kMenuClass, nullptr)) != nullptr) {
-        if (::IsWindowVisible(popup)) return popup;
-    }
-    return nullptr;
-}
 
 class InputTest : public WindowTest {
 protected:
@@ -25,26 +15,22 @@ protected:
     bool Focused(int id) {
         return Pump([&] { return FocusOf(main->hwnd()) == Item(id); });
     }
-    bool Starts(const wchar_t* player, std::size_t count) {
-        return Pump([&] { return players.CommandLines(player).size() == count; });
-    }
-    std::wstring Played(const wchar_t* player) const {
-        const std::wstring log = players.Log(player);
-        const std::size_t at = log.rfind(L"song=[");
-        return at == std::wstring::npos ? L"" : log.substr(at + 6, log.find(L']', at) - at - 6);
+    bool Starts(std::size_t count) {
+        return Pump([&] { return players.CommandLines(L"WINSPC").size() == count; });
     }
     // Right-clicks an entry; onMenu runs on a helper thread with the popup's
     // menu (null when none came) while this thread waits in the menu.
     void RightClick(int index, const std::function<void(HMENU)>& onMenu) {
         std::atomic<bool> done{false};
+        auto popup = [] { return ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); };
         Background watcher([&] {
-            HWND popup = nullptr;
-            WaitUntil([&] { return (popup = ShownPopup()) != nullptr; }, 1500ms);
-            onMenu(popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr);
+            WaitUntil([&] { return popup() && ::IsWindowVisible(popup()); }, 1500ms);
+            const HWND shown = popup() && ::IsWindowVisible(popup()) ? popup() : nullptr;
+            onMenu(shown ? reinterpret_cast<HMENU>(::SendMessageW(shown, MN_GETHMENU, 0, 0)) : nullptr);
             done = true;
         });
         ClickAt(EntryPoint(IDC_spcFile, index), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-        Pump([&] { return done.load() && !ShownPopup(); });
+        Pump([&] { return done.load() && !(popup() && ::IsWindowVisible(popup())); });
     }
     static std::wstring ItemText(HMENU menu, int position) {
         wchar_t text[64] = L"";
@@ -67,63 +53,54 @@ TEST_F(InputTest, EnterAndSpaceOnThePicturePlayAndEnterOnStopStops) {
     PressKey(VK_TAB);
     ASSERT_TRUE(Focused(IDC_cmdPlay));
     PressKey(VK_RETURN);
-    ASSERT_TRUE(Starts(L"WINSPC", 1));
+    ASSERT_TRUE(Starts(1));
     PressKey(VK_SPACE);
-    ASSERT_TRUE(Starts(L"WINSPC", 2));
+    ASSERT_TRUE(Starts(2));
     PressKey(VK_ESCAPE);
-    PumpFor(200ms);
-    EXPECT_EQ(Caption(), L"[Running WinSPC]");
     PressKey(VK_TAB);
     ASSERT_TRUE(Focused(IDC_cmdStop));
+    EXPECT_EQ(Caption(), L"[Running WinSPC]");
     PressKey(VK_RETURN);
     EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria"; }));
     PressKey(VK_ESCAPE);
-    PumpFor(200ms);
+    PumpUntil([] { return false; }, 200ms);
     EXPECT_TRUE(main->IsOpen());
     EXPECT_EQ(players.CommandLines(L"WINSPC").size(), 2u);
 }
 
 // Every click on the picture is a play request, however quick the second;
-// a double-click in the list plays the song it lands on.
-TEST_F(InputTest, QuickClicksOnThePictureAndADoubleClickInTheListPlay) {
-    StartWith(players.Path(L"WINSPC"));
-    ClickAt(EntryPoint(IDC_spcFile, 1));
-    ASSERT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 1; }));
-    DoubleClickAt(CentreOf(Item(IDC_cmdPlay)));
-    EXPECT_TRUE(Starts(L"WINSPC", 2));
-    DoubleClickAt(EntryPoint(IDC_spcFile, 2));
-    EXPECT_TRUE(Starts(L"WINSPC", 3));
-    EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Gamma.spc]"));
-}
-
-TEST_F(InputTest, EveryPlayPathAsksForASongWhenNoneIsSelected) {
+// a double-click or Enter in the list plays the song there.
+TEST_F(InputTest, QuickClicksOnThePictureAndADoubleClickOrEnterInTheListPlay) {
     boxesExpected = true;
     StartWith(players.Path(L"WINSPC"));
     ClickAt(CentreOf(Item(IDC_cmdPlay)));
     ASSERT_TRUE(Pump([&] { return boxes.boxes().size() == 1; }));
-    ::SetFocus(Item(IDC_spcFile));
+    EXPECT_EQ(boxes.boxes()[0].text, L"Please select an SPC to play.");
+    EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::None);
+    ClickAt(EntryPoint(IDC_spcFile, 1));
+    ASSERT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 1; }));
+    DoubleClickAt(CentreOf(Item(IDC_cmdPlay)));
+    EXPECT_TRUE(Starts(2));
+    DoubleClickAt(EntryPoint(IDC_spcFile, 2));
+    EXPECT_TRUE(Starts(3));
+    PressKey(VK_UP);
     PressKey(VK_RETURN);
-    ASSERT_TRUE(Pump([&] { return boxes.boxes().size() == 2; }));
-    RightClick(0, [](HMENU menu) {
-        EXPECT_EQ(menu, nullptr);  // no menu without a selection
-        if (menu) PressKey(VK_ESCAPE);
-    });
-    for (const CaughtBox& box : boxes.boxes()) {
-        EXPECT_EQ(box.text, L"Please select an SPC to play.");
-        EXPECT_EQ(box.title, L"Velmoria");
-        EXPECT_EQ(box.icon, CaughtBox::Icon::None);
-    }
-    EXPECT_EQ(players.Log(L"WINSPC"), L"");
+    EXPECT_TRUE(Starts(4));
+    EXPECT_TRUE(WaitUntil([&] {  // the picture twice and Enter played Beta, the double-click Gamma
+        const std::wstring log = players.Log(L"WINSPC");
+        return log.find(L"song=[Gamma.spc]") != std::wstring::npos && log.rfind(L"song=[Beta.spc]") > log.find(L"Gamma");
+    }));
+    EXPECT_EQ(boxes.boxes().size(), 1u);
 }
 
 // The popup names the player loaded at start-up, and its Play acts on the
-// selected song, not on the one under the pointer.
+// selected song, not on the one under the pointer; no selection, no menu.
 TEST_F(InputTest, ThePopupNamesThePlayerAndPlaysTheSelectedSong) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"C:\\P\\winspc.exe", L"Play using WinSPC"}, {L"C:\\P\\SPCPLAY.EXE", L"Play using SPCPlay"},
-        {L"C:\\P\\OTHER.EXE", L"Play using ZD-SPC"}};
-    for (const auto& [player, caption] : cases) {
+    for (const auto& [player, caption] : {std::pair{L"C:\\P\\winspc.exe", L"Play using WinSPC"},
+                                          std::pair{L"C:\\P\\SPCPLAY.EXE", L"Play using SPCPlay"},
+                                          std::pair{L"C:\\P\\OTHER.EXE", L"Play using ZD-SPC"}}) {
         StartWith(player);
+        RightClick(0, [](HMENU menu) { EXPECT_EQ(menu, nullptr); });
         ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);
         RightClick(0, [&](HMENU menu) {
             ASSERT_NE(menu, nullptr);
@@ -134,20 +111,11 @@ TEST_F(InputTest, ThePopupNamesThePlayerAndPlaysTheSelectedSong) {
         main.reset();
     }
     StartWith(players.Path(L"WINSPC"));
-    ClickAt(EntryPoint(IDC_spcFile, 0));
-    ASSERT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 0; }));
-    RightClick(2, [&](HMENU menu) {
-        ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(main->spcFile().ListIndex(), 0);  // the right press did not select
-        ChooseItem(menu, 0);
-    });
-    ASSERT_TRUE(Starts(L"WINSPC", 1));
+    ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);
+    RightClick(2, [&](HMENU menu) { ChooseItem(menu, 0); });
     EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Alpha.spc]"));
     ASSERT_NE(players.WindowOfLast(L"WINSPC"), nullptr);
-    RightClick(1, [&](HMENU menu) {
-        ASSERT_NE(menu, nullptr);
-        ChooseItem(menu, 1);
-    });
+    RightClick(1, [&](HMENU menu) { ChooseItem(menu, 1); });
     EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria"; }));
     EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"close"));
 }
@@ -164,25 +132,6 @@ TEST_F(InputTest, CtrlMTogglesAndCompactingMovesTheFocusOffHiddenControls) {
         PressKey('M', true);
         ASSERT_TRUE(Pump([&] { return program->settings.compactFlag == 0; }));
     }
-    EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
-}
-
-TEST_F(InputTest, AltFXEndsTheProgramWithoutWritingOrStoppingThePlayer) {
-    StartWith(players.Path(L"WINSPC"));
-    Play(L"Alpha.spc");
-    ASSERT_NE(players.WindowOfLast(L"WINSPC"), nullptr);
-    const std::string stored = StoredSettings();
-    INPUT alt[2]{};
-    alt[0].type = alt[1].type = INPUT_KEYBOARD;
-    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
-    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(1, &alt[0], sizeof(INPUT));
-    PressKey('F');
-    ::SendInput(1, &alt[1], sizeof(INPUT));
-    PressKey('X');
-    EXPECT_TRUE(Pump([&] { return !main->IsOpen(); }));
-    EXPECT_EQ(StoredSettings(), stored);
-    EXPECT_TRUE(ProcessRunning(players.ProcessIds(L"WINSPC").back()));
 }
 
 // About closes on its focused Close button, not on Esc; Credits has no
@@ -192,26 +141,18 @@ TEST_F(InputTest, AboutAndCreditsAreModalAndCloseOnlyTheirWay) {
     StartWith(L"C:\\P\\SPCPLAY.EXE");
     for (const auto& [title, open] : {std::pair{L"About", &SpcMain::mnuAbout_Click},
                                       std::pair{L"Credits", &SpcMain::mnuCredits_Click}}) {
-        Background driver([&, title = title] {
-            HWND window = nullptr;
-            ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(::GetCurrentProcessId(), title)); }));
+        const bool about = std::wstring_view(title) == L"About";
+        WithWindow(title, [&](HWND window) {
             EXPECT_FALSE(::IsWindowEnabled(main->hwnd()));
             PressKey('M', true);  // would toggle compact mode
             PressKey(VK_ESCAPE);
-            const bool about = std::wstring_view(title) == L"About";
             if (!about) PressKey(VK_RETURN);
             ::Sleep(300);
-            EXPECT_TRUE(::IsWindow(window)) << title;
-            if (about) {
-                PressKey(VK_RETURN);  // Close has the focus
-            } else {
-                ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-            }
-            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); })) << title;
-        });
-        ((*main).*open)();
+            EXPECT_TRUE(::IsWindow(window));
+            about ? PressKey(VK_RETURN) : CloseBox(window);
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
+        }, [&, open = open] { ((*main).*open)(); });
     }
-    EXPECT_TRUE(::IsWindowEnabled(main->hwnd()));
     EXPECT_EQ(program->settings.compactFlag, 0);
 }
 

@@ -1,7 +1,6 @@
 // Start-up as a user meets it: the first run with its message and the player
 // dialog, the settings read at start, compact mode restored, the SPCPlay
 // options given their values, and the dialog's Save.
-#include "app/player_dialog.h"
 #include "base/process_setup.h"
 #include "tests/wine/fixture.h"
 
@@ -21,18 +20,10 @@ protected:
         WindowTest::SetUp();
         boxesExpected = true;
     }
-    // Runs action on the player dialog from a helper thread while this
-    // thread waits in start or in the dialog.
-    void WithDialog(const std::function<void(HWND)>& action, const std::function<void()>& start) {
-        Background driver([&] {
-            HWND dialog = nullptr;
-            ASSERT_TRUE(WaitUntil([&] { return (dialog = FindProcessWindow(::GetCurrentProcessId(), L"Locate SPC Player")); }));
-            action(dialog);
-        });
-        start();
+    void WithDialog(const std::function<void(HWND)>& action, const std::function<void()>& open) {
+        WithWindow(L"Locate SPC Player", action, open);
     }
     static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
-    static void CloseBox(HWND dialog) { ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
     bool OptionsEnabled(bool enabled) const {
         for (int id : {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering, IDC_chkADSR,
                        IDC_chkStereo}) {
@@ -71,7 +62,7 @@ TEST_F(StartupTest, NoPlayerPathEndsWithTheErrorAndLeavesTheFileAlone) {
     WithDialog(CloseBox, [&] { EXPECT_FALSE(main->Form_Load()); });
     EXPECT_THAT(boxes.texts(), ElementsAre(kFirstRun, kDeleteIni));
     EXPECT_EQ(boxes.boxes()[1].icon, Icon::Stop);
-    EXPECT_FALSE(Exists(programFolder / L"Velmoria.ini"));
+    EXPECT_EQ(StoredSettings(), "<missing>");
     main.reset();
     for (const char* content : {"", "\r\n 1 \r\n", "   \r\n"}) {
         boxes.Clear();
