@@ -209,6 +209,27 @@ TEST_F(MisbehavingPlayerTest, APlayerWhoseWindowComesASecondLate) {
     }
 }
 
+// Paths past the old 260-character limit and names outside the code page:
+// each song reaches the player, whose tag reading proves it got that file.
+class BadInput : public WindowTest {};
+
+TEST_F(BadInput, LongAndForeignPathsReachThePlayer) {
+    std::wstring deep = work.path();
+    while (deep.size() < 300) MakeFolder(ExtendedLengthPath(deep += L"\\Nested folder with a long name"));
+    const std::wstring foreign = work / L"\u0418\u0433\u0440\u044B";  // Cyrillic
+    MakeFolder(foreign);
+    for (const auto& [folder, file, title] :
+         {std::tuple{deep, L"Deep Song.spc", L"Deep"}, std::tuple{foreign, L"\u66F2.spc", L"Far Away"}}) {
+        WriteBytes(ExtendedLengthPath(folder + L"\\" + file), SpcFileBytes(Ascii(title), "Game"));
+        ::SetCurrentDirectoryW(folder.c_str());  // the lists start in the song's folder
+        StartWith(players.Path(L"WINSPC"));
+        ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);
+        main->cmdPlay_Click();
+        EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[" + std::wstring(title) + L"]")) << title;
+        main.reset();
+    }
+}
+
 // A folder of many songs (scripts/bench.sh points VELMORIA_LARGE_FOLDER at one
 // of 100,000) lists, and its last song plays.
 class LargeFolder : public WindowTest {};

@@ -134,27 +134,5 @@ TEST_F(InputTest, CtrlMTogglesAndCompactingMovesTheFocusOffHiddenControls) {
     }
 }
 
-// About closes on its focused Close button, not on Esc; Credits has no
-// button and closes only through its close box. Meanwhile the main window
-// takes no input.
-TEST_F(InputTest, AboutAndCreditsAreModalAndCloseOnlyTheirWay) {
-    StartWith(L"C:\\P\\SPCPLAY.EXE");
-    for (const auto& [title, open] : {std::pair{L"About", &SpcMain::mnuAbout_Click},
-                                      std::pair{L"Credits", &SpcMain::mnuCredits_Click}}) {
-        const bool about = std::wstring_view(title) == L"About";
-        WithWindow(title, [&](HWND window) {
-            EXPECT_FALSE(::IsWindowEnabled(main->hwnd()));
-            PressKey('M', true);  // would toggle compact mode
-            PressKey(VK_ESCAPE);
-            if (!about) PressKey(VK_RETURN);
-            ::Sleep(300);
-            EXPECT_TRUE(::IsWindow(window));
-            about ? PressKey(VK_RETURN) : CloseBox(window);
-            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
-        }, [&, open = open] { ((*main).*open)(); });
-    }
-    EXPECT_EQ(program->settings.compactFlag, 0);
-}
-
 }  // namespace
 }  // namespace velmoria::test

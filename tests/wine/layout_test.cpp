@@ -44,6 +44,8 @@ protected:
     }
 };
 
+// Each secondary window is modal, and closes only its own way: About on its
+// focused Close button (not Esc), Credits only through its close box.
 TEST_F(LayoutTest, EveryWindowIsLaidOutInItsPixelsAt96Dpi) {
     StartWith(L"C:\\P\\SPCPLAY.EXE");
     ASSERT_EQ(main->dpi(), 96);
@@ -51,27 +53,35 @@ TEST_F(LayoutTest, EveryWindowIsLaidOutInItsPixelsAt96Dpi) {
     for (const auto& [caption, open] : {std::pair{L"Locate SPC Player", &SpcMain::mnuChoose_Click},
                                         std::pair{L"About", &SpcMain::mnuAbout_Click},
                                         std::pair{L"Credits", &SpcMain::mnuCredits_Click}}) {
-        WithWindow(caption, [](HWND window) { Check(window), CloseBox(window); }, [&, open = open] { ((*main).*open)(); });
+        WithWindow(caption, [&, about = std::wstring_view(caption) == L"About"](HWND window) {
+            Check(window);
+            EXPECT_FALSE(::IsWindowEnabled(main->hwnd()));
+            PressKey(VK_ESCAPE);
+            if (!about) PressKey(VK_RETURN);
+            ::Sleep(300);
+            EXPECT_TRUE(::IsWindow(window)) << Ascii(caption);
+            about ? PressKey(VK_RETURN) : CloseBox(window);
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
+        }, [&, open = open] { ((*main).*open)(); });
     }
 }
 
+// Compact mode keeps the left edge and the height, shows only the "SPC Select"
+// frame, and two toggles bring back the window and the file as they were.
 TEST_F(LayoutTest, CompactModeShowsTheSpcSelectFrameAndNothingRightOfIt) {
     StartWith(L"C:\\P\\SPCPLAY.EXE");
-    RECT normal;
-    ::GetWindowRect(main->hwnd(), &normal);
+    RECT before, client, compact, after;
+    ::GetWindowRect(main->hwnd(), &before);
     main->mnuCompressed_Click();
-    RECT client, compact;
     ::GetClientRect(main->hwnd(), &client);
     ::GetWindowRect(main->hwnd(), &compact);
     EXPECT_EQ(client.right, TwipsToPixels(1880, 96));
-    EXPECT_EQ(compact.left, normal.left);
-    EXPECT_EQ(compact.bottom, normal.bottom);
+    EXPECT_TRUE(compact.left == before.left && compact.top == before.top && compact.bottom == before.bottom);
     EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode");
     EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
     main->mnuCompressed_Click();
-    RECT back;
-    ::GetWindowRect(main->hwnd(), &back);
-    EXPECT_TRUE(::EqualRect(&back, &normal));
+    ::GetWindowRect(main->hwnd(), &after);
+    EXPECT_TRUE(::EqualRect(&after, &before));
     EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
 }
 

@@ -142,24 +142,5 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsStoppedAfterARestart) {
     }
 }
 
-// Paths past the old 260-character limit and names outside the code page:
-// each song reaches the player, whose tag reading proves it got that file.
-TEST_F(PlayTest, LongAndForeignPathsReachThePlayer) {
-    std::wstring deep = work.path();
-    while (deep.size() < 300) MakeFolder(ExtendedLengthPath(deep += L"\\Nested folder with a long name"));
-    const std::wstring foreign = work / L"\u0418\u0433\u0440\u044B";  // Cyrillic
-    MakeFolder(foreign);
-    for (const auto& [folder, file, title] :
-         {std::tuple{deep, L"Deep Song.spc", L"Deep"}, std::tuple{foreign, L"\u66F2.spc", L"Far Away"}}) {
-        WriteBytes(ExtendedLengthPath(folder + L"\\" + file), SpcFileBytes(Ascii(title), "Game"));
-        ::SetCurrentDirectoryW(folder.c_str());  // the lists start in the song's folder
-        StartWith(players.Path(L"WINSPC"));
-        ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);
-        main->cmdPlay_Click();
-        EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[" + std::wstring(title) + L"]")) << title;
-        main.reset();
-    }
-}
-
 }  // namespace
 }  // namespace velmoria::test
