@@ -15,6 +15,7 @@ namespace velmoria::test {
 namespace {
 
 using testing::AnyOf;
+using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 
@@ -52,7 +53,7 @@ TEST(KilledWriter, LeavesTheOldOrTheNewFileWholeNeverAnythingElse) {
         ASSERT_THAT(content, AnyOf(before, after)) << "after kill " << kill;
         (content == before ? olds : news)++;
         // A temporary file left behind shows a kill in the middle of a write.
-        if (const std::vector<std::wstring> left = FilesMatching(folder / L"Velmoria.ini.*.tmp"); !left.empty()) {
+        if (const std::vector<std::wstring> left = FilesMatching(folder.path(), L"Velmoria.ini.*.tmp"); !left.empty()) {
             ++midWrite;
             for (const std::wstring& name : left) ::DeleteFileW((folder / name).c_str());
         }
@@ -228,6 +229,38 @@ TEST_F(BadInput, LongAndForeignPathsReachThePlayer) {
         EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[" + std::wstring(title) + L"]")) << title;
         main.reset();
     }
+}
+
+// A drive that cannot be read sends the lists to the program's folder,
+// without a word; another drive and back tries again.
+class OddDrive : public WindowTest {
+protected:
+    std::vector<std::wstring> Files() const {
+        std::vector<std::wstring> names;
+        for (int i = 0; i < main->spcFile().Count(); ++i) names.push_back(main->spcFile().Entry(i));
+        return names;
+    }
+};
+
+TEST_F(OddDrive, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
+    ::DefineDosDeviceW(0, L"R:", L"C:\\velmoria-no-such-folder");
+    WriteBytes(programFolder / L"in-program-folder.spc", "x");
+    CreateMain();
+    const HWND drives = Item(IDC_spcDrive);
+    auto choose = [&](const wchar_t* drive) {
+        const auto entry = ::SendMessageW(drives, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
+        ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
+        return entry >= 0;
+    };
+    ASSERT_TRUE(choose(L"r:"));
+    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
+    EXPECT_THAT(Files(), ElementsAre(L"in-program-folder.spc"));
+    EXPECT_EQ(main->spcDrive().Drive(), L"R:");
+    ASSERT_TRUE(choose(L"c:"));
+    ASSERT_TRUE(choose(L"r:"));
+    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
+    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
 }
 
 // A folder of many songs (scripts/bench.sh points VELMORIA_LARGE_FOLDER at one

@@ -45,7 +45,7 @@ VELMORIA_SOAK_CYCLES=${VELMORIA_BENCH_SOAK_CYCLES:-1000} figures 'Soak.*'
 echo
 echo "== Faults"
 VELMORIA_KILL_RUNS=${VELMORIA_BENCH_KILL_RUNS:-200} figures 'KilledWriter.*'
-figures 'FaultyDriveTest.*:MisbehavingPlayerTest.*:BadInput.*'
+figures 'FaultyDriveTest.*:MisbehavingPlayerTest.*:BadInput.*:OddDrive.*'
 
 echo
 echo "== Settings fuzzer, ${VELMORIA_BENCH_FUZZ_RUNS:-1000000} inputs"

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "base/dialog_window.h"
 #include "base/paths.h"
@@ -57,64 +59,42 @@ HWND WindowOf(DWORD process, const std::function<bool(HWND)>& take) {
     return search.found;
 }
 
-void RemoveTree(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW entry;
-    if (const UniqueFind find(::FindFirstFileW(JoinPath(path, L"*").c_str(), &entry)); find) {
-        do {
-            const std::wstring_view name(entry.cFileName);
-            if (name != L"." && name != L"..") RemoveTree(JoinPath(path, name));
-        } while (::FindNextFileW(find.get(), &entry));
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
-
 }  // namespace
 
 TempFolder::TempFolder(std::wstring_view name) {
     static std::atomic<int> counter{0};
-    MakeFolder(L"C:\\velmoria-tests");
     path_ = L"C:\\velmoria-tests\\" + std::wstring(name) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter);
-    RemoveTree(path_);
-    MakeFolder(path_);
+    std::filesystem::create_directories(path_);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
 
 std::wstring TempFolder::operator/(std::wstring_view name) const { return JoinPath(path_, name); }
 
 void MakeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
 
 void WriteBytes(const std::wstring& path, std::string_view bytes) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::ofstream(std::filesystem::path(path), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return "<missing>";
-    std::string bytes(1 << 20, '\0');
-    DWORD read = 0;
-    ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
-std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, std::wstring_view pattern) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    if (const UniqueFind find(::FindFirstFileW(pattern.c_str(), &entry)); find) {
-        do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
-        } while (::FindNextFileW(find.get(), &entry));
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (!entry.is_directory() && MatchesFilePattern(name, pattern)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -33,7 +33,7 @@ private:
 void MakeFolder(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);  // "<missing>" when absent
-std::vector<std::wstring> FilesMatching(const std::wstring& pattern);  // sorted names, no folders
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, std::wstring_view pattern = L"*");  // sorted, no folders
 std::string Ascii(std::wstring_view text);
 std::wstring ShortForm(const std::wstring& path);
 // A minimal SPC file with an ID666 tag naming the song and the game.

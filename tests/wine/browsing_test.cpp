@@ -57,29 +57,6 @@ TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
     EXPECT_THAT(Files(), ElementsAre(L"top.spc"));
 }
 
-// A drive that cannot be read sends the lists to the program's folder,
-// without a word; another drive and back tries again.
-TEST_F(BrowsingTest, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
-    ::DefineDosDeviceW(0, L"R:", L"C:\\velmoria-no-such-folder");
-    WriteBytes(programFolder / L"in-program-folder.spc", "x");
-    CreateMain();
-    const HWND drives = Item(IDC_spcDrive);
-    auto choose = [&](const wchar_t* drive) {
-        const auto entry = ::SendMessageW(drives, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
-        ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-        ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
-        return entry >= 0;
-    };
-    ASSERT_TRUE(choose(L"r:"));
-    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
-    EXPECT_THAT(Files(), ElementsAre(L"in-program-folder.spc"));
-    EXPECT_EQ(main->spcDrive().Drive(), L"R:");
-    ASSERT_TRUE(choose(L"c:"));
-    ASSERT_TRUE(choose(L"r:"));
-    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
-    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
-}
-
 // A disconnected network drive answers a label query only after the
 // network's timeout: opening the list must not wait for it.
 TEST_F(BrowsingTest, TheDriveListOpensAtOnceAndLabelsArriveWhenTheyCome) {

@@ -1,5 +1,5 @@
 // Where every control of the four windows sits at 96 DPI, as pixel
-// rectangles in the window's client area, and the order Tab takes.
+// rectangles in the window's client area.
 #include "tests/wine/fixture.h"
 
 namespace velmoria::test {
@@ -64,25 +64,6 @@ TEST_F(LayoutTest, EveryWindowIsLaidOutInItsPixelsAt96Dpi) {
             EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
         }, [&, open = open] { ((*main).*open)(); });
     }
-}
-
-// Compact mode keeps the left edge and the height, shows only the "SPC Select"
-// frame, and two toggles bring back the window and the file as they were.
-TEST_F(LayoutTest, CompactModeShowsTheSpcSelectFrameAndNothingRightOfIt) {
-    StartWith(L"C:\\P\\SPCPLAY.EXE");
-    RECT before, client, compact, after;
-    ::GetWindowRect(main->hwnd(), &before);
-    main->mnuCompressed_Click();
-    ::GetClientRect(main->hwnd(), &client);
-    ::GetWindowRect(main->hwnd(), &compact);
-    EXPECT_EQ(client.right, TwipsToPixels(1880, 96));
-    EXPECT_TRUE(compact.left == before.left && compact.top == before.top && compact.bottom == before.bottom);
-    EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode");
-    EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
-    main->mnuCompressed_Click();
-    ::GetWindowRect(main->hwnd(), &after);
-    EXPECT_TRUE(::EqualRect(&after, &before));
-    EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 0 \r\n");
 }
 
 }  // namespace

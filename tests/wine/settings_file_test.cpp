@@ -17,7 +17,7 @@ using testing::HasSubstr;
 
 class SettingsFileTest : public testing::Test {
 protected:
-    std::vector<std::wstring> Files() const { return FilesMatching(folder / L"*"); }
+    std::vector<std::wstring> Files() const { return FilesMatching(folder.path()); }
 
     TempFolder folder{L"settings"};
     SettingsStore store{folder.path()};

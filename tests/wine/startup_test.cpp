@@ -75,36 +75,29 @@ TEST_F(StartupTest, NoPlayerPathEndsWithTheErrorAndLeavesTheFileAlone) {
     }
 }
 
-TEST_F(StartupTest, ANonZeroFlagOpensCompactAndRewritesTheFileEvenIfThatFails) {
-    for (const char* flag : {" 1 ", "5"}) {
-        StoreSettings("C:\\P\\SPCPLAY.EXE\r\n" + std::string(flag) + "\r\n");
+// What start-up makes of the stored player and flag: compact mode restored
+// (the file rewritten with 1, or left in silence when it cannot be), the
+// options enabled with Stereo ticked for SPCPlay only, the rate at 22050Hz.
+TEST_F(StartupTest, StoredSettingsGiveTheModeAndTheOptionsTheirStartValues) {
+    struct Case {
+        const char* stored;
+        bool compact, spcPlay, readOnly;
+    };
+    for (const Case& c : {Case{"c:\\spc\\spcplay.exe\r\n 0 \r\n", false, true, false},
+                          Case{"C:\\P\\SPCPLAY.EXE\r\n5\r\n", true, true, false},
+                          Case{"C:\\P\\ZDSPC.EXE\r\n 1 \r\n", true, false, true},
+                          Case{"C:\\P\\NOTEPAD.EXE\r\n", false, false, false}}) {
+        StoreSettings(c.stored);
+        if (c.readOnly) ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_READONLY);
         CreateMain();
         ASSERT_TRUE(main->Form_Load());
-        EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Normal &Mode") << flag;
-        EXPECT_EQ(StoredSettings(), "C:\\P\\SPCPLAY.EXE\r\n 1 \r\n") << flag;
-        main.reset();
-    }
-    StoreSettings("C:\\P\\SPCPLAY.EXE\r\n 1 \r\n");
-    ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-    CreateMain();
-    ASSERT_TRUE(main->Form_Load());
-    EXPECT_EQ(program->settings.compactFlag, 1);
-    EXPECT_TRUE(boxes.boxes().empty());  // start-up passes over the failed write in silence
-    ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST_F(StartupTest, SpcPlayTicksStereoAndAnyOtherPlayerGreysTheOptions) {
-    StartWith(L"c:\\spc\\spcplay.exe", false);
-    EXPECT_TRUE(OptionsEnabled(true));
-    EXPECT_TRUE(Ticked(IDC_chkStereo));
-    EXPECT_FALSE(Ticked(IDC_chk8bit) || Ticked(IDC_chkBuffering) || Ticked(IDC_chkADSR));
-    EXPECT_EQ(Rate(), 2);
-    main.reset();
-    for (const wchar_t* player : {L"C:\\P\\ZDSPC.EXE", L"C:\\P\\NOTEPAD.EXE"}) {
-        StartWith(player, false);
-        EXPECT_TRUE(OptionsEnabled(false)) << player;
-        EXPECT_FALSE(Ticked(IDC_chkStereo));
+        EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), c.compact ? L"Normal &Mode" : L"Compressed &Mode") << c.stored;
+        if (c.compact && !c.readOnly) EXPECT_THAT(StoredSettings(), testing::EndsWith("\r\n 1 \r\n"));
+        EXPECT_TRUE(OptionsEnabled(c.spcPlay)) << c.stored;
+        EXPECT_EQ(Ticked(IDC_chkStereo), c.spcPlay);
+        EXPECT_FALSE(Ticked(IDC_chk8bit) || Ticked(IDC_chkBuffering) || Ticked(IDC_chkADSR));
         EXPECT_EQ(Rate(), 2);
+        ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
         main.reset();
     }
     EXPECT_TRUE(boxes.boxes().empty());
