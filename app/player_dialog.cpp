@@ -47,13 +47,8 @@ void PlayerDialog::OnCreate() {
     CreateControl(WC_BUTTONW, L"", BS_GROUPBOX, 0, IDC_frmBlegh, kFrmBlegh);
     SetClientSizeTwips(kClientWidthTwips, kClientHeightTwips);
 
-    const std::wstring folder = WorkingFolder();
-    Route(IDC_exeDrive, exeDrive_);
-    Route(IDC_exeDir, exeDir_);
-    Route(IDC_exeFile, exeFile_);
-    exeDrive_.Attach(Item(IDC_exeDrive), folder);
-    exeFile_.Attach(Item(IDC_exeFile), kPlayerFilePatterns, folder);
-    exeDir_.Attach(Item(IDC_exeDir), folder);
+    AttachBrowseLists(*this, {IDC_exeDrive, IDC_exeDir, IDC_exeFile}, exeDrive_, exeDir_, exeFile_,
+                      kPlayerFilePatterns, WorkingFolder());
 }
 
 void PlayerDialog::OnLayout() {

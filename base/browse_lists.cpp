@@ -97,6 +97,16 @@ std::wstring CurrentFolderOfDrive(std::wstring_view drive) {
     return std::wstring(drive);
 }
 
+void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drives, FolderList& folders,
+                       FileList& files, std::wstring_view patterns, std::wstring_view folder) {
+    dialog.Route(ids.drive, drives);
+    dialog.Route(ids.folder, folders);
+    dialog.Route(ids.file, files);
+    drives.Attach(dialog.Item(ids.drive), folder);
+    files.Attach(dialog.Item(ids.file), patterns, folder);
+    folders.Attach(dialog.Item(ids.folder), folder);
+}
+
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback) {
     if (!folders.SetPath(CurrentFolderOfDrive(drive))) folders.SetPath(fallback);
 }

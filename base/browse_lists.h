@@ -186,6 +186,18 @@ inline constexpr DWORD kDropDownListStyle = CBS_DROPDOWNLIST | CBS_HASSTRINGS | 
 inline constexpr DWORD kBrowseListStyle =
     LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
 
+// Hands the dialog's three list controls to the list objects and fills them
+// at folder: the drives, the folder's path and subfolders, and its files that
+// match patterns. The folder list comes last, as its first fill refills the
+// file list through the owner.
+struct BrowseListIds {
+    int drive;
+    int folder;
+    int file;
+};
+void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drives, FolderList& folders,
+                       FileList& files, std::wstring_view patterns, std::wstring_view folder);
+
 // Moves the folder list to the drive's current folder. A drive that cannot be
 // read (no medium, not ready, gone) sends it to the fallback folder instead.
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback);

@@ -198,13 +198,15 @@ HWND DialogWindow::CreateLabel(const wchar_t* text, int id, const TwipsRect& rec
     return label;
 }
 
-void DialogWindow::SetLabelFont(int id, HFONT font) {
+void DialogWindow::SetLabelFace(int id, const wchar_t* face, double points, bool underline) {
+    const auto entry = std::find_if(labels_.begin(), labels_.end(), [id](const Label& l) { return l.id == id; });
+    if (entry == labels_.end()) return;
+    UniqueFont created = CreateFaceFont(face, points, dpi_, underline);
+    const HFONT font = created.get();
     const HWND label = Item(id);
     ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    const bool autoSize = std::any_of(labels_.begin(), labels_.end(), [id](const Label& l) {
-        return l.id == id && l.align == LabelAlign::LeftAutoSize;
-    });
-    if (!autoSize) return;
+    entry->font = std::move(created);  // the label's earlier font is no longer in use
+    if (entry->align != LabelAlign::LeftAutoSize) return;
     wchar_t text[256] = L"";
     const int length = ::GetWindowTextW(label, text, ARRAYSIZE(text));
     const WindowDc dc(label);

@@ -87,10 +87,14 @@ protected:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                        const TwipsRect& rect);
     HWND CreateLabel(const wchar_t* text, int id, const TwipsRect& rect, LabelAlign align);
+public:
     // The control's notifications and owner drawing go to handler.
     void Route(int id, ControlHandler& handler);
-    // Gives a label its own font (an auto-size label then takes its new size).
-    void SetLabelFont(int id, HFONT font);
+
+protected:
+    // Gives a label its own font at the window's DPI, kept with the label (an
+    // auto-size label then takes its new size). Called again after a DPI change.
+    void SetLabelFace(int id, const wchar_t* face, double points, bool underline = false);
     void SetClientSizeTwips(int width, int height);
     // A check box whose caption, wrapped, needs more lines than its height
     // holds in the dialog font (a wider face stands in for the usual one on
@@ -128,6 +132,7 @@ private:
     struct Label {
         int id;
         LabelAlign align;
+        UniqueFont font{};  // its own font, when it has one
     };
     void DrawLabel(const DRAWITEMSTRUCT& item) const;
 

@@ -60,10 +60,8 @@ void AboutWindow::OnCreate() {
 }
 
 void AboutWindow::OnLayout() {
-    nameFont_ = CreateFaceFont(L"MS Sans Serif", 30, dpi(), false);
-    creditFont_ = CreateFaceFont(L"Arial", 8.25, dpi(), false);
-    SetLabelFont(IDC_AboutLabel3, nameFont_.get());
-    SetLabelFont(IDC_AboutLabel5, creditFont_.get());
+    SetLabelFace(IDC_AboutLabel3, L"MS Sans Serif", 30);
+    SetLabelFace(IDC_AboutLabel5, L"Arial", 8.25);
 }
 
 bool AboutWindow::OnEraseBackground(HDC dc) {
@@ -104,10 +102,8 @@ void CreditsWindow::OnCreate() {
 }
 
 void CreditsWindow::OnLayout() {
-    headingFont_ = CreateFaceFont(L"MS Sans Serif", 17.25, dpi(), true);
-    subheadingFont_ = CreateFaceFont(L"MS Sans Serif", 9.75, dpi(), true);
-    SetLabelFont(IDC_CreditsLabel1, headingFont_.get());
-    SetLabelFont(IDC_CreditsLabel2, subheadingFont_.get());
+    SetLabelFace(IDC_CreditsLabel1, L"MS Sans Serif", 17.25, true);
+    SetLabelFace(IDC_CreditsLabel2, L"MS Sans Serif", 9.75, true);
 }
 
 // No buttons, so Enter and Esc do nothing; the close box closes it.

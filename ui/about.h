@@ -23,8 +23,6 @@ private:
     void OnLayout() override;
 
     UniqueBitmap picture_;
-    UniqueFont nameFont_;
-    UniqueFont creditFont_;
 };
 
 // frmCredits: who made the program. It has no button; only its close box closes it.
@@ -36,9 +34,6 @@ private:
     void OnCreate() override;
     void OnPaint(HDC dc) override;
     void OnLayout() override;
-
-    UniqueFont headingFont_;
-    UniqueFont subheadingFont_;
 };
 
 }  // namespace velmoria

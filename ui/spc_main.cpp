@@ -93,13 +93,8 @@ void SpcMain::OnCreate() {
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
-    const std::wstring workingFolder = CurrentDirectory();
-    Route(IDC_spcDrive, spcDrive_);
-    Route(IDC_spcDirectory, spcDirectory_);
-    Route(IDC_spcFile, spcFile_);
-    spcDrive_.Attach(Item(IDC_spcDrive), workingFolder);
-    spcFile_.Attach(Item(IDC_spcFile), L"*.SPC", workingFolder);
-    spcDirectory_.Attach(Item(IDC_spcDirectory), workingFolder);
+    AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
+                      L"*.SPC", CurrentDirectory());
 }
 
 void SpcMain::CreateControls() {
@@ -128,8 +123,7 @@ void SpcMain::CreateControls() {
 }
 
 void SpcMain::OnLayout() {
-    labelFont_ = CreateFaceFont(L"MS Sans Serif", 13.5, dpi(), false);
-    SetLabelFont(IDC_Label1, labelFont_.get());
+    SetLabelFace(IDC_Label1, L"MS Sans Serif", 13.5);
     FitCheckBoxText(IDC_chkADSR);
     FitComboField(IDC_spcDrive, kSpcDrive);
     FitComboField(IDC_listSampling, kListSampling);

@@ -110,7 +110,6 @@ private:
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     UniqueBitmap pip_;
-    UniqueFont labelFont_;
 };
 
 }  // namespace velmoria

@@ -265,12 +265,7 @@ std::wstring StandIns::Path(std::wstring_view name) const { return JoinPath(fold
 
 std::wstring StandIns::Log(std::wstring_view name) const {
     const std::string bytes = ReadBytes(JoinPath(folder_, std::wstring(name) + L".log"));
-    if (bytes == "<missing>") return {};
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<std::size_t>(std::max(0, ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
-                                                                            static_cast<int>(bytes.size()),
-                                                                            text.data(), static_cast<int>(text.size())))));
-    return text;
+    return bytes == "<missing>" ? std::wstring() : FromAnsi(bytes, CP_UTF8);
 }
 
 namespace {
