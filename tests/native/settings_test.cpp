@@ -1,5 +1,6 @@
 // The settings file's two lines: what the writer makes and what the reader
-// takes from any bytes at all.
+// takes from any bytes at all. That every written path reads back whole is
+// the fuzzer's business (tests/fuzz).
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,6 @@ TEST(FormatSettings, WritesTheTwoLinesAndQuotesOnlyAPathWithAComma) {
     // back as another path and lose the flag: refused.
     for (const char* path : {"C:\\a\r\nb\\SPCPLAY.EXE", "C:\\a\rb", "C:\\a\nb", "C:\\a\"b\\WINSPC.EXE"}) {
         EXPECT_EQ(FormatSettings(path, 1), std::nullopt) << path;
-    }
-}
-
-TEST(FormatSettings, EveryWrittenPathReadsBackWhole) {
-    for (const char* path : {"C:\\SPCPLAY.EXE", "C:\\a,b\\c,d\\ZDSPC.EXE", "C:\\x\\y z\\SPCPLAY.EXE", ","}) {
-        for (std::int16_t flag : {std::int16_t{0}, std::int16_t{1}, std::int16_t{-32768}, std::int16_t{32767}}) {
-            const StoredSettings read = ParseSettings(FormatSettings(path, flag).value());
-            EXPECT_EQ(read.playerPath, path);
-            EXPECT_EQ(read.compactFlag, flag) << path;
-        }
     }
 }
 
