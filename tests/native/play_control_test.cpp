@@ -65,11 +65,11 @@ struct FakeSystem : PlayerSystem {
     }
     WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                               std::wstring_view exe) override {
-        const Window* w = Find([&](const Window& w) {
+        const Window* found = Find([&](const Window& w) {
             return TitleMatches(w.title, search, mode) && (process == 0 || process == w.process) &&
                    (exe.empty() || EqualsNoCase(w.exe.empty() ? playerExe : w.exe, exe));
         });
-        return w ? w->id : 0;
+        return found ? found->id : 0;
     }
     WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process, std::wstring_view exe,
                            int timeoutMs) override {
@@ -77,8 +77,8 @@ struct FakeSystem : PlayerSystem {
         return FindTitledWindow(search, mode, process, exe);
     }
     ProcessId WindowProcess(WindowId window) override {
-        const Window* w = Find([window](const Window& w) { return w.id == window; });
-        return w ? w->process : 0;
+        const Window* found = Find([window](const Window& w) { return w.id == window; });
+        return found ? found->process : 0;
     }
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override {
         if (startFails) throw PlayerError("cannot start");

@@ -20,7 +20,8 @@ void SendInputs(std::vector<INPUT> inputs) {
 // A mouse event that carries its own position, so that it lands where it is
 // meant to however far the pointer's last move has got.
 INPUT MouseAt(POINT screen, DWORD flags) {
-    INPUT input{INPUT_MOUSE};
+    INPUT input{};
+    input.type = INPUT_MOUSE;
     input.mi = {::MulDiv(screen.x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1,
                 ::MulDiv(screen.y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1, 0,
                 flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
@@ -28,7 +29,8 @@ INPUT MouseAt(POINT screen, DWORD flags) {
 }
 
 INPUT KeyInput(WORD key, DWORD flags) {
-    INPUT input{INPUT_KEYBOARD};
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
     input.ki = {key, 0, flags, 0, 0};
     return input;
 }
