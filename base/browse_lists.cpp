@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "base/win_handles.h"
@@ -113,14 +111,37 @@ void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstr
 
 // ---------------------------------------------------------------- DriveList
 
+namespace {
+
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK& lock_;
+};
+
+}  // namespace
+
 // What the label-reading threads share with the list. A thread may outlive
 // the list (a dead network drive answers only after its timeout), so it
 // holds this rather than the list itself, and reaches the list only by a
 // posted message, which a window that has gone never gets.
 struct DriveList::LabelJob {
-    std::mutex mutex;
+    SRWLOCK lock = SRWLOCK_INIT;
     std::vector<std::pair<std::wstring, std::wstring>> arrived;  // drive, label
     std::vector<std::wstring> pending;                            // drives being read
+};
+
+// What one read takes to its pool thread.
+struct DriveList::LabelRead {
+    std::shared_ptr<LabelJob> job;
+    LabelReader reader;
+    HWND combo;
+    std::wstring drive;
 };
 
 DriveList::DriveList(BrowseEvents& owner)
@@ -189,25 +210,33 @@ void DriveList::Fill(bool allLabels) {
     for (const std::wstring& drive : drives_) {
         if (drive.size() != 2 || !(allLabels || EqualsNoCase(drive, drive_))) continue;
         {
-            const std::lock_guard lock(job_->mutex);
+            const ExclusiveLock lock(job_->lock);
             if (std::find(job_->pending.begin(), job_->pending.end(), drive) != job_->pending.end()) continue;
             job_->pending.push_back(drive);
         }
-        std::thread([job = job_, reader = labelReader, combo = combo_, drive] {
-            std::wstring label;
-            try {
-                label = reader(drive + L"\\");
-            } catch (...) {
-                label.clear();
-            }
-            {
-                const std::lock_guard lock(job->mutex);
-                job->arrived.emplace_back(drive, std::move(label));
-                job->pending.erase(std::find(job->pending.begin(), job->pending.end(), drive));
-            }
-            ::PostMessageW(combo, kLabelsArrived, 0, 0);
-        }).detach();
+        auto read = std::make_unique<LabelRead>(LabelRead{job_, labelReader, combo_, drive});
+        // A pool thread, not one of our own: a read that hangs on a dead drive
+        // ties up nothing the program waits for.
+        if (::QueueUserWorkItem(ReadLabel, read.get(), WT_EXECUTELONGFUNCTION)) read.release();
     }
+}
+
+DWORD WINAPI DriveList::ReadLabel(void* parameter) noexcept {
+    const std::unique_ptr<LabelRead> read(static_cast<LabelRead*>(parameter));
+    std::wstring label;
+    try {
+        label = read->reader(read->drive + L"\\");
+    } catch (...) {
+        label.clear();
+    }
+    {
+        const ExclusiveLock lock(read->job->lock);
+        auto& pending = read->job->pending;
+        read->job->arrived.emplace_back(read->drive, std::move(label));
+        pending.erase(std::find(pending.begin(), pending.end(), read->drive));
+    }
+    ::PostMessageW(read->combo, kLabelsArrived, 0, 0);
+    return 0;
 }
 
 std::wstring DriveList::EntryText(const std::wstring& drive) const {
@@ -220,7 +249,7 @@ std::wstring DriveList::EntryText(const std::wstring& drive) const {
 
 void DriveList::ShowLabels() {
     {
-        const std::lock_guard lock(job_->mutex);
+        const ExclusiveLock lock(job_->lock);
         for (auto& [drive, label] : job_->arrived) {
             std::erase_if(labels_, [&drive](const auto& known) { return known.first == drive; });
             labels_.emplace_back(drive, std::move(label));

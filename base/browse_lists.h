@@ -66,6 +66,8 @@ public:
 
 private:
     struct LabelJob;
+    struct LabelRead;
+    static DWORD WINAPI ReadLabel(void* parameter) noexcept;
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self) noexcept;
     // Fills the list with the drives there are, at once, with the labels
