@@ -121,7 +121,7 @@ TEST_F(FaultyDriveTest, AFullDiskKeepsTheOldFileForEveryWriter) {
     EXPECT_EQ(Settings(), stored);
 
     main->mnuCompressed_Click();
-    ASSERT_TRUE(boxes.WaitFor(1));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.boxes().empty(); }, 10s));
     EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::Stop);
     EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(L"W:\\Velmoria.ini"));
     EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), L"Compressed &Mode");
@@ -146,7 +146,7 @@ TEST_F(FaultyDriveTest, AReadOnlyProgramFolderKeepsTheOldFileForEveryWriter) {
     EXPECT_THAT(boxes.boxes(), IsEmpty());
 
     main->mnuCompressed_Click();
-    ASSERT_TRUE(boxes.WaitFor(1));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.boxes().empty(); }, 10s));
     EXPECT_EQ(boxes.boxes()[0].icon, CaughtBox::Icon::Stop);
     EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(L"X:\\Velmoria.ini"));
 

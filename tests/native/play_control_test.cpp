@@ -16,9 +16,7 @@
 namespace velmoria {
 namespace {
 
-using testing::ElementsAre;
-using testing::IsEmpty;
-using testing::StartsWith;
+using namespace testing;
 
 struct FakeView : PlayerView {
     std::wstring caption{kIdleCaption};
@@ -175,8 +173,6 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     EXPECT_EQ(view.messages.size(), 1u);
 }
 
-// A stop acts only on a running caption, which it resets first, whether or
-// not the player's window is still there.
 TEST_F(PlayControlTest, StopActsOnlyOnARunningCaptionAndResetsItFirst) {
     UsePlayer(L"C:\\P\\WINSPC.EXE");
     system.windows = {{5, L"WinSPC", 90}};

@@ -59,11 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ParseSettingsCases,
     testing::Values(ParseCase{"p\r\n-1\r\n", "p", -1}, ParseCase{"p\r\n -32768 \r\n", "p", -32768},
-                    ParseCase{"p\r\n 32768 \r\n", "p", 0}, ParseCase{"p\r\n 99999999999999999999\r\n", "p", 0},
-                    ParseCase{"p\r\n 0000000000000000000001\r\n", "p", 1}, ParseCase{"p\r\n 2.5 \r\n", "p", 2},
-                    ParseCase{"p\r\n 2.51 \r\n", "p", 3}, ParseCase{"p\r\n -1.5\r\n", "p", -2},
-                    ParseCase{"p\r\n 1abc\r\n", "p", 0}, ParseCase{"p\r\n .\r\n", "p", 0},
-                    ParseCase{"p\r\n\t4\t\r\n", "p", 4}));
+                    ParseCase{"p\r\n 32768 \r\n", "p", 0}, ParseCase{"p\r\n 0000000000000000000001\r\n", "p", 1},
+                    ParseCase{"p\r\n 2.5 \r\n", "p", 2}, ParseCase{"p\r\n -1.5\r\n", "p", -2},
+                    ParseCase{"p\r\n 1abc\r\n", "p", 0}, ParseCase{"p\r\n\t4\t\r\n", "p", 4}));
 
 }  // namespace
 }  // namespace velmoria

@@ -43,22 +43,12 @@ std::wstring ClassName(HWND window) {
 
 // The first top-level window of a process for which take() is true.
 HWND WindowOf(DWORD process, const std::function<bool(HWND)>& take) {
-    struct Search {
-        DWORD process;
-        const std::function<bool(HWND)>& take;
-        HWND found = nullptr;
-    } search{process, take};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner != s.process || !s.take(window)) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process && take(window)) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -72,10 +62,11 @@ TempFolder::TempFolder(std::wstring_view name) {
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+    const std::filesystem::path root(L"\\\\?\\" + path_);  // folders past 260 characters too
+    for (std::filesystem::recursive_directory_iterator entry(root, ignored), end; entry != end; entry.increment(ignored)) {
+        ::SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
     }
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(root, ignored);
 }
 
 std::wstring TempFolder::operator/(std::wstring_view name) const { return JoinPath(path_, name); }
@@ -211,13 +202,11 @@ MessageBoxCatcher::MessageBoxCatcher()
               });
               if (box) {
                   CaughtBox caught{WindowText(box), WindowText(::GetDlgItem(box, kTextId))};
-                  const HWND iconControl = ::GetDlgItem(box, kIconId);
-                  const auto icon = iconControl && ::IsWindowVisible(iconControl)
-                                        ? reinterpret_cast<HICON>(::SendMessageW(iconControl, STM_GETICON, 0, 0))
-                                        : nullptr;
                   // The system's icons are shared: the box shows the very handle LoadIcon gives.
-                  if (icon && icon == ::LoadIconW(nullptr, IDI_QUESTION)) caught.icon = CaughtBox::Icon::Question;
-                  if (icon && icon == ::LoadIconW(nullptr, IDI_HAND)) caught.icon = CaughtBox::Icon::Stop;
+                  const HWND icon = ::GetDlgItem(box, kIconId);
+                  const auto shown = ::IsWindowVisible(icon) ? ::SendMessageW(icon, STM_GETICON, 0, 0) : 0;
+                  if (shown == reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_QUESTION))) caught.icon = CaughtBox::Icon::Question;
+                  if (shown == reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND))) caught.icon = CaughtBox::Icon::Stop;
                   {
                       const std::lock_guard lock(mutex_);
                       boxes_.push_back(caught);
@@ -245,10 +234,6 @@ std::vector<std::wstring> MessageBoxCatcher::texts() const {
     std::vector<std::wstring> texts;
     for (const CaughtBox& box : boxes()) texts.push_back(box.text);
     return texts;
-}
-
-bool MessageBoxCatcher::WaitFor(std::size_t count) const {
-    return WaitUntil([this, count] { return boxes().size() >= count; }, 10s);
 }
 
 void MessageBoxCatcher::Clear() {

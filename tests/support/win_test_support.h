@@ -61,15 +61,13 @@ struct CaughtBox {
     enum class Icon { None, Question, Stop } icon = Icon::None;
 };
 
-// Reads and answers (OK) every message box of this process while it lives,
-// so that a test never waits on one.
+// Reads and answers every message box of this process while it lives.
 class MessageBoxCatcher {
 public:
     MessageBoxCatcher();
     ~MessageBoxCatcher();
     std::vector<CaughtBox> boxes() const;
     std::vector<std::wstring> texts() const;
-    bool WaitFor(std::size_t count) const;
     void Clear();
 
 private:
@@ -79,8 +77,8 @@ private:
     std::thread thread_;
 };
 
-// The stand-in players copied into a folder: what each logged beside itself
-// and its windows. The destructor ends those still running.
+// The stand-in players copied into a folder, what each logged beside itself,
+// and their windows. The destructor ends those still running.
 class StandIns {
 public:
     explicit StandIns(std::wstring folder);
@@ -93,8 +91,7 @@ public:
     bool WaitForLog(std::wstring_view name, std::wstring_view text) const;
     // The player window (shown or hidden) of the last start of name, once it has one.
     HWND WindowOfLast(std::wstring_view name) const;
-    // Another program carrying a player's title: a copy of the stand-in `like`
-    // under another exe name. Returns its window once shown.
+    // Another program with a player's title: the stand-in `like` under another exe name.
     HWND StartBystander(std::wstring_view like, std::wstring_view name, std::wstring_view title);
     void EndAll() const;
 

@@ -1,8 +1,6 @@
-// A main window over real folders: a program folder (where Velmoria.ini
-// lives) and a working folder (where the browsing lists start), both fresh,
-// with the stand-in players at hand. Every message box the program shows is
-// read and answered; one that a test did not ask for fails it, naming its
-// text, instead of leaving it waiting.
+// A main window over a fresh program folder (for Velmoria.ini) and working
+// folder (where the lists start), with the stand-in players at hand. Every
+// message box is read and answered; one a test did not expect fails it.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -57,15 +55,12 @@ protected:
         WriteBytes(work / name, SpcFileBytes(title, "A Game"));
         return work / name;
     }
-    // Refills the file list and selects a song in it.
-    void Select(const std::wstring& name) {
+    // Refills the file list, selects a song in it and presses play.
+    void Play(const std::wstring& name) {
         main->spcDirectory_Change();
         for (int i = 0; i < main->spcFile().Count(); ++i) {
             if (main->spcFile().Entry(i) == name) ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, i, 0);
         }
-    }
-    void Play(const std::wstring& name) {
-        Select(name);
         main->cmdPlay_Click();
     }
     // Runs action on a window of this program (by caption) from a helper

@@ -6,9 +6,7 @@
 namespace velmoria::test {
 namespace {
 
-using testing::ElementsAre;
-using testing::HasSubstr;
-using testing::Not;
+using namespace testing;
 
 class PlayTest : public WindowTest {};
 
@@ -77,24 +75,18 @@ TEST_F(PlayTest, OtherProgramsCarryingPlayerTitlesAreLeftAlone) {
     EXPECT_NE(players.WindowOfLast(L"SPCPLAY"), nullptr);
     main.reset();
 
-    struct Case {
-        const wchar_t* player;
-        const wchar_t* bystander;
-        const wchar_t* title;
-    };
-    for (const Case& c : {Case{L"WINSPC", L"EXPLORER", L"C:\\Games\\WinSPC"},
-                          Case{L"ZDSPC", L"EDITOR", L" ZDSpc notes"},
-                          Case{L"ZDSPC", L"NOTEPAD", L"zdspc-notes.txt - Notepad"}}) {
-        StartWith(players.Path(c.player));
+    for (const auto& [player, bystander, title] : {std::tuple{L"WINSPC", L"EXPLORER", L"C:\\Games\\WinSPC"},
+                                                    std::tuple{L"ZDSPC", L"EDITOR", L" ZDSpc notes"},
+                                                    std::tuple{L"ZDSPC", L"NOTEPAD", L"zdspc-notes.txt - Notepad"}}) {
+        StartWith(players.Path(player));
         Play(L"A.SPC");
-        ASSERT_NE(players.WindowOfLast(c.player), nullptr);
-        const DWORD player = players.ProcessIds(c.player).back();
+        ASSERT_NE(players.WindowOfLast(player), nullptr);
+        const DWORD id = players.ProcessIds(player).back();
         // Started after the player, the bystander stands in front of it.
-        const HWND bystander = players.StartBystander(c.player, c.bystander, c.title);
-        ASSERT_NE(bystander, nullptr);
+        ASSERT_NE(players.StartBystander(player, bystander, title), nullptr);
         main->cmdStop_Click();
-        EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(player); })) << c.title;
-        EXPECT_THAT(players.Log(c.bystander), Not(HasSubstr(L"close"))) << c.title;
+        EXPECT_TRUE(WaitUntil([&, id = id] { return !ProcessRunning(id); })) << title;
+        EXPECT_THAT(players.Log(bystander), Not(HasSubstr(L"close"))) << title;
         main.reset();
     }
     EXPECT_TRUE(::IsWindow(notes));

@@ -12,8 +12,7 @@
 namespace velmoria::test {
 namespace {
 
-using testing::ElementsAre;
-using testing::HasSubstr;
+using namespace testing;
 
 class SettingsFileTest : public testing::Test {
 protected:
@@ -43,7 +42,7 @@ TEST_F(SettingsFileTest, WritesExactBytesInTheCodePageAndReadsThemBack) {
 
 // A path the code page cannot hold is stored as its short form, which names
 // the same file; with no short form to fall back on, nothing is written.
-TEST_F(SettingsFileTest, APathOutsideTheCodePageIsStoredShortOrRefused) {
+TEST_F(SettingsFileTest, APathOutsideTheCodePageIsStoredShortOrRefusedInEveryKindOfCodePage) {
     const std::wstring players = folder / L"\u041F\u043B\u0435\u0435\u0440";  // Cyrillic
     MakeFolder(players);
     WriteBytes(players + L"\\SPCPLAY.EXE", "MZ");
@@ -54,21 +53,17 @@ TEST_F(SettingsFileTest, APathOutsideTheCodePageIsStoredShortOrRefused) {
 
     const std::string before = ReadBytes(file);
     EXPECT_THROW(store.WriteSettings(L"C:\\\u041D\u0435\u0442\\SPCPLAY.EXE", 0), SettingsWriteError);
+    // Where Windows uses UTF-8 as the ANSI code page, the flags that ask other
+    // code pages for an exact conversion make the call fail.
+    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik\\\u66F2.EXE", CP_UTF8), "C:\\M\xC3\xBCsik\\\xE6\x9B\xB2.EXE");
+    EXPECT_EQ(ToAnsi(std::wstring(L"C:\\\xD800x"), CP_UTF8), std::nullopt);  // a lone surrogate
+    EXPECT_EQ(ToAnsi(L"C:\\\u0100", 1252), std::nullopt);  // a best fit would make it "A"
+    EXPECT_EQ(ToAnsi(L"\u66F2", 932), "\x8B\xC8");
     // No such code page: every conversion fails, and no empty line is written.
     EXPECT_THROW(SettingsStore(folder.path(), 12345).WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
     // A line break or a quote, possible only by editing the file by hand.
     EXPECT_THROW(store.WriteSettings(L"C:\\a\r\nb\\WINSPC.EXE", 0), SettingsWriteError);
     EXPECT_EQ(ReadBytes(file), before);
-}
-
-// Where Windows uses UTF-8 as the ANSI code page, the flags that ask other
-// code pages for an exact conversion make the call fail.
-TEST(ToAnsi, ConvertsExactlyOrNotAtAllInEachKindOfCodePage) {
-    EXPECT_EQ(ToAnsi(L"C:\\M\u00FCsik\\\u66F2.EXE", CP_UTF8), "C:\\M\xC3\xBCsik\\\xE6\x9B\xB2.EXE");
-    EXPECT_EQ(ToAnsi(std::wstring(L"C:\\\xD800x"), CP_UTF8), std::nullopt);  // a lone surrogate
-    EXPECT_EQ(ToAnsi(L"C:\\\u0100", 1252), std::nullopt);  // a best fit would make it "A"
-    EXPECT_EQ(ToAnsi(L"\u66F2", 932), "\x8B\xC8");
-    EXPECT_EQ(FromAnsi("C:\\M\xC3\xBCsik", CP_UTF8), L"C:\\M\u00FCsik");
 }
 
 // The message names the file and the reason; the old file and no

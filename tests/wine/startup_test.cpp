@@ -25,11 +25,9 @@ protected:
     }
     static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
     bool OptionsEnabled(bool enabled) const {
-        for (int id : {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering, IDC_chkADSR,
-                       IDC_chkStereo}) {
-            if ((::IsWindowEnabled(Item(id)) != FALSE) != enabled) return false;
-        }
-        return true;
+        const int ids[] = {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering,
+                           IDC_chkADSR, IDC_chkStereo};
+        return std::all_of(std::begin(ids), std::end(ids), [&](int id) { return !::IsWindowEnabled(Item(id)) != enabled; });
     }
     int Rate() const { return static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0)); }
     bool Ticked(int id) const { return ::IsDlgButtonChecked(main->hwnd(), id) == BST_CHECKED; }
@@ -100,31 +98,26 @@ TEST_F(StartupTest, StoredSettingsGiveTheModeAndTheOptionsTheirStartValues) {
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
-// Save writes the selected player with the flag 0 and asks for a restart;
-// the running program keeps its player. A folder without a player refuses.
+// Save refuses while the folder holds no player and keeps the dialog open;
+// then it writes the chosen player with the flag 0 and asks for a restart,
+// while the running program keeps its player, and so does a later toggle.
 TEST_F(StartupTest, TheDialogSavesTheChoiceForTheNextStart) {
     StartWith(L"C:\\OLD\\SPCPLAY.EXE");
     main->mnuCompressed_Click();
-    WithDialog(
-        [](HWND dialog) {
-            Save(dialog);  // returns once the refusal has been answered
-            EXPECT_TRUE(::IsWindow(dialog));
-            CloseBox(dialog);
-        },
-        [&] { main->mnuChoose_Click(); });
-    EXPECT_THAT(boxes.texts(), ElementsAre(L"Please locate an SPCPlayer!"));
-    for (const wchar_t* name : {L"ZDSPC.EXE", L"WINSPC.EXE"}) WriteBytes(work / name, "MZ");
-    boxes.Clear();
-    WithDialog(
-        [](HWND dialog) {
+    for (const bool listed : {false, true}) {
+        if (listed) for (const wchar_t* name : {L"ZDSPC.EXE", L"WINSPC.EXE"}) WriteBytes(work / name, "MZ");
+        boxes.Clear();
+        WithDialog([&](HWND dialog) {
             ::SendMessageW(::GetDlgItem(dialog, IDC_exeFile), LB_SETCURSEL, 1, 0);  // ZDSPC.EXE
-            Save(dialog);
-        },
-        [&] { main->mnuChoose_Click(); });
-    EXPECT_THAT(boxes.texts(), ElementsAre(kRestart));
+            Save(dialog);  // returns once its message has been answered
+            EXPECT_TRUE(listed || ::IsWindow(dialog));
+            if (!listed) CloseBox(dialog);
+        }, [&] { main->mnuChoose_Click(); });
+        EXPECT_THAT(boxes.texts(), ElementsAre(listed ? kRestart : L"Please locate an SPCPlayer!"));
+    }
     EXPECT_EQ(StoredSettings(), Ascii(work / L"ZDSPC.EXE") + "\r\n 0 \r\n");
     EXPECT_EQ(program->settings.playerPath, L"C:\\OLD\\SPCPLAY.EXE");
-    main->mnuCompressed_Click();  // a later toggle keeps the saved choice
+    main->mnuCompressed_Click();
     EXPECT_EQ(StoredSettings(), Ascii(work / L"ZDSPC.EXE") + "\r\n 0 \r\n");
 }
 
