@@ -80,8 +80,9 @@ inline constexpr std::wstring_view kStopFirstMessage = L"Hit that little stop bu
 inline constexpr std::wstring_view kErrorMessage = L"Error!";
 
 // How long a stop waits for SPCPlay's window to take the foreground before it
-// gives up rather than type into another program.
-inline constexpr int kForegroundWaitMs = 500;
+// gives up rather than type into another program. It returns as soon as the
+// window is in front; the bound only matters on a machine under load.
+inline constexpr int kForegroundWaitMs = 2000;
 // How long a play waits for a new SPCPlay's window, to hide it.
 inline constexpr int kPlayerWindowWaitMs = 2000;
 

@@ -203,13 +203,13 @@ TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
     control->cmdPlay_Click();  // process 100, no window yet
     system.windows = {{8, L"SPCPlay (someone else's)", 42}, {9, L"SPCPlay", 100}};
     control->cmdStop_Click();
-    EXPECT_THAT(system.log, ElementsAre(StartsWith(L"start 1"), L"wait 100 2000", L"restore 9", L"foreground 9 500",
+    EXPECT_THAT(system.log, ElementsAre(StartsWith(L"start 1"), L"wait 100 2000", L"restore 9", L"foreground 9 2000",
                                         L"key a"));
     system.log.clear();
     system.foregroundWorks = false;
     view.caption = kRunningSpcPlay;
     control->cmdStop_Click();
-    EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 500"));
+    EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000"));
     EXPECT_THAT(view.messages, IsEmpty());
 }
 
@@ -232,7 +232,7 @@ TEST_F(PlayControlTest, APlayerFromAnEarlierRunIsAdopted) {
     EXPECT_EQ(control->spcPlayTaskId(), 31u);
     system.log.clear();
     control->cmdStop_Click();
-    EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 500", L"key a"));
+    EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000", L"key a"));
 }
 
 }  // namespace
