@@ -89,9 +89,9 @@ RealFile ResolveFile(const std::wstring& path) {
     return real;
 }
 
-// Gives the temporary file what the user set on the file it replaces: its
-// attributes (hidden, say) and its own access rules. Best effort: a file
-// system without access rules has nothing to copy.
+// Gives the temporary file the access rules of the file it replaces (its
+// attributes follow just before the rename). Best effort: a file system
+// without access rules has nothing to copy.
 void TakeOverAccessRules(const std::wstring& from, HANDLE to) {
     const UniqueFile old(::CreateFileW(from.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -207,7 +207,8 @@ void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t com
     const std::wstring shown = SettingsFilePath();  // as messages name it
     const std::string bytes = StorableBytes(playerPath, compactFlag);
     const RealFile target = ResolveFile(ExtendedLengthPath(shown));
-    if (target.attributes != INVALID_FILE_ATTRIBUTES) {
+    const bool exists = target.attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists) {
         // A folder of that name can never be replaced; a read-only file is
         // the user's wish to keep it (a replacement would get past the
         // attribute on some file systems).
@@ -219,7 +220,6 @@ void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t com
     }
 
     auto [file, temporary] = CreateTemporaryBeside(target.path, shown);
-    const bool exists = target.attributes != INVALID_FILE_ATTRIBUTES;
     if (exists) TakeOverAccessRules(target.path, file.get());
     bool done = WriteAll(file.get(), bytes);
     DWORD error = ::GetLastError();

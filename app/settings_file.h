@@ -47,8 +47,9 @@ public:
     // Replaces the file in one step: the new content goes to a fresh
     // temporary file beside the real file (a symbolic link's target), which
     // takes the old file's attributes and access rules and then its place in
-    // one rename, so a failure at any point leaves the old file whole. A file with several hard links
-    // is rewritten in place instead, so that every name keeps showing it.
+    // one rename, so a failure at any point leaves the old file whole. A file
+    // with several hard links is rewritten in place instead, so that every
+    // name keeps showing it.
     // Throws SettingsWriteError.
     void WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const;
 

@@ -393,10 +393,7 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         switch (message) {
         case WM_GETDLGCODE:
             // Enter belongs to the list (it opens or plays), not to the dialog.
-            if (const auto* pending = reinterpret_cast<const MSG*>(lParam);
-                pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
-                return ::DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTMESSAGE;
-            }
+            if (AsksAboutEnter(lParam)) return ::DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTMESSAGE;
             break;
         case WM_KEYDOWN:
         case WM_CHAR:

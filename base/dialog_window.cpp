@@ -484,10 +484,7 @@ LRESULT CALLBACK ClickOnEnterProc(HWND button, UINT message, WPARAM wParam, LPAR
                                   DWORD_PTR) noexcept {
     switch (message) {
     case WM_GETDLGCODE:
-        if (const auto* pending = reinterpret_cast<const MSG*>(lParam);
-            pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
-            return ::DefSubclassProc(button, message, wParam, lParam) | DLGC_WANTMESSAGE;
-        }
+        if (AsksAboutEnter(lParam)) return ::DefSubclassProc(button, message, wParam, lParam) | DLGC_WANTMESSAGE;
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
@@ -568,6 +565,11 @@ constexpr int kStatePressed = 3;
 constexpr int kStateDisabled = 4;
 
 }  // namespace
+
+bool AsksAboutEnter(LPARAM getDlgCodeParam) {
+    const auto* pending = reinterpret_cast<const MSG*>(getDlgCodeParam);
+    return pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN;
+}
 
 void ClickOnEnter(HWND button) { ::SetWindowSubclass(button, ClickOnEnterProc, 0, 0); }
 

@@ -156,6 +156,10 @@ private:
 // one of them took it; otherwise it is to be translated and dispatched.
 bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators);
 
+// True when a WM_GETDLGCODE (given its lParam) asks about a press of Enter:
+// a control that takes Enter for itself answers DLGC_WANTMESSAGE then.
+bool AsksAboutEnter(LPARAM getDlgCodeParam);
+
 // Makes Enter on a focused button click it. The dialog manager gives Enter
 // to an owner-drawn button's dialog as IDOK instead, so a picture button
 // would otherwise act on Space alone.

@@ -343,14 +343,11 @@ void SpcMain::ToggleCompact() {
         program_.settings.compactFlag = 1;
         // The keyboard must not stay on a control that is now out of sight,
         // where Enter or Space would act unseen.
-        const HWND focus = ::GetFocus();
-        RECT client;
-        ::GetClientRect(hwnd(), &client);
-        if (focus && ::IsChild(hwnd(), focus)) {
+        if (const HWND focus = ::GetFocus(); focus && ::IsChild(hwnd(), focus)) {
             RECT rect;
             ::GetWindowRect(focus, &rect);
             ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-            if (rect.left >= client.right) {
+            if (rect.left >= Pixels(kCompactClientWidthTwips)) {
                 ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_spcFile)), TRUE);
             }
         }

@@ -9,6 +9,7 @@
 #include "base/paths.h"
 #include "base/win_handles.h"
 #include "base/win_text.h"
+#include "player/win_routines.h"
 
 namespace velmoria::test {
 namespace {
@@ -320,13 +321,10 @@ HWND StandIns::StartBystander(std::wstring_view like, std::wstring_view name, st
 void StandIns::EndAll() const {
     for (const std::wstring& name : names_) {
         for (const DWORD id : ProcessIds(name)) {
-            const UniqueKernelHandle player(
-                ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
             // The identifier may belong to another program by now.
-            wchar_t image[MAX_PATH * 2] = L"";
-            DWORD size = ARRAYSIZE(image);
-            if (player && ::QueryFullProcessImageNameW(player.get(), 0, image, &size) &&
-                EqualsNoCase(FileNameOf(std::wstring_view(image, size)), name + L".EXE")) {
+            if (!EqualsNoCase(FileNameOf(ProcessImagePath(id)), name + L".EXE")) continue;
+            const UniqueKernelHandle player(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+            if (player) {
                 ::TerminateProcess(player.get(), 0);
                 ::WaitForSingleObject(player.get(), 2000);
             }
