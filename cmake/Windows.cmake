@@ -9,7 +9,8 @@ set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 shell32 advapi32)
 set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
 set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/base/resource.h
-    ${CMAKE_SOURCE_DIR}/ui/velmoria.manifest
+    ${CMAKE_BINARY_DIR}/generated/velmoria.manifest
+    ${CMAKE_BINARY_DIR}/generated/velmoria_version.h
     ${CMAKE_SOURCE_DIR}/ui/art/velmoria.ico
     ${CMAKE_SOURCE_DIR}/ui/art/pip.bmp
     ${CMAKE_SOURCE_DIR}/ui/art/about.bmp)

@@ -55,7 +55,7 @@ void AboutWindow::OnCreate() {
     CreateLabel(L"Web Site: www.example.org/velmoria", IDC_AboutLabel4, kAboutLabel4, LabelAlign::Centre);
     CreateLabel(L"Pip!", IDC_AboutLabel3, kAboutLabel3, LabelAlign::LeftAutoSize);
     CreateLabel(L"Email: velmoria@example.org", IDC_AboutLabel2, kAboutLabel2, LabelAlign::Centre);
-    CreateLabel(L"Velmoria v2.5", IDC_AboutLabel1, kAboutLabel1, LabelAlign::Centre);
+    CreateLabel(L"Velmoria v" VELMORIA_VERSION_SHORT_W, IDC_AboutLabel1, kAboutLabel1, LabelAlign::Centre);
     SetClientSizeTwips(kAboutWidthTwips, kAboutHeightTwips);
 }
 

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the release exe and writes dist/Velmoria-<version>-win64.zip: the
+# program, a read-me for Windows users and the licence. The version is the
+# one project() in CMakeLists.txt gives, as in the exe's version resource and
+# the About window.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" zip
+# A tree of its own, without tests, so that the test build keeps its settings.
+BUILD_ROOT=$BUILD_ROOT/release
+build_windows Release -DVELMORIA_TESTS=OFF
+windows=$BUILD_ROOT/windows
+version=$(sed -n 's/^#define VELMORIA_VERSION_TEXT "\(.*\)"$/\1/p' "$windows/generated/velmoria_version.h")
+[ -n "$version" ] || { echo "no version in the build" >&2; exit 1; }
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+name=Velmoria-$version-win64
+mkdir "$stage/$name"
+cp "$windows/Velmoria.exe" "$stage/$name/"
+# Notepad wants CRLF line ends.
+sed "s/@VERSION@/$version/; s/\$/\r/" "$VELMORIA_ROOT/docs/README-windows.txt" >"$stage/$name/README.txt"
+sed 's/$/\r/' "$VELMORIA_ROOT/LICENSE" >"$stage/$name/LICENSE.txt"
+
+mkdir -p "$VELMORIA_ROOT/dist"
+rm -f "$VELMORIA_ROOT/dist/$name.zip"
+(cd "$stage" && zip -q -X -r "$VELMORIA_ROOT/dist/$name.zip" "$name")
+echo "dist/$name.zip"
