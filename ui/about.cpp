@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/resource.h"
+#include "velmoria_version.h"
 
 namespace velmoria {
 namespace {
