@@ -40,8 +40,8 @@ void PlayerDialog::Show() {
 void PlayerDialog::OnCreate() {
     UseProgramIcon();
     CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_exeDrive, kExeDrive);
-    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeDir, kExeDir);
-    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeFile, kExeFile);
+    CreateControl(WC_LISTBOXW, L"Folders", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeDir, kExeDir);
+    CreateControl(WC_LISTBOXW, L"Players", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeFile, kExeFile);
     CreateControl(WC_BUTTONW, L"Save", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDC_cmdSave, kCmdSave);
     // Last, so the frame lies below the lists it holds.
     CreateControl(WC_BUTTONW, L"", BS_GROUPBOX, 0, IDC_frmBlegh, kFrmBlegh);

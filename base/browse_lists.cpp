@@ -90,6 +90,17 @@ std::wstring NormalizeFolder(std::wstring_view path) {
     return full;
 }
 
+std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_view patterns) {
+    const std::wstring full = NormalizeFolder(path);
+    if (full.empty()) return std::nullopt;
+    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return BrowseTarget{full, {}};
+    const std::wstring name = FileNameOf(full);
+    if (!MatchesFilePattern(name, patterns)) return std::nullopt;
+    return BrowseTarget{NormalizeFolder(ParentFolder(full)), name};
+}
+
 std::wstring CurrentFolderOfDrive(std::wstring_view drive) {
     if (drive.size() == 2 && drive[1] == L':') return NormalizeFolder(drive);
     return std::wstring(drive);
@@ -172,6 +183,10 @@ LRESULT CALLBACK DriveList::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
 void DriveList::Attach(HWND combo, std::wstring_view folder) {
     combo_ = combo;
     ::SetWindowSubclass(combo_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    ShowDriveOf(folder);
+}
+
+void DriveList::ShowDriveOf(std::wstring_view folder) {
     const std::size_t root = RootLength(folder);
     drive_ = std::wstring(folder.substr(0, folder.size() >= 2 && folder[1] == L':' ? 2 : root));
     while (drive_.size() > 2 && drive_.back() == L'\\') drive_.pop_back();
@@ -292,6 +307,11 @@ BrowseListBox::~BrowseListBox() {
 void BrowseListBox::AttachList(HWND list) {
     list_ = list;
     ::SetWindowSubclass(list_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // Screen readers ask a list box for its entries with LB_GETTEXT, from
+    // their own process. The system copies the answer across as text only
+    // for a list that says it has strings; the list box itself read its
+    // style when it was made, so it stays data-less.
+    ::SetWindowLongPtrW(list_, GWL_STYLE, ::GetWindowLongPtrW(list_, GWL_STYLE) | LBS_HASSTRINGS);
 }
 
 int BrowseListBox::ListIndex() const {
@@ -405,6 +425,18 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
             const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
             self->HandleMouse(message, wParam, lParam);
             return result;
+        }
+        case LB_GETTEXTLEN:
+        case LB_GETTEXT: {
+            // The list box keeps no text of its own: the names answer.
+            const auto index = static_cast<int>(wParam);
+            if (index < 0 || index >= self->Count()) return LB_ERR;
+            const std::wstring& name = self->names_[static_cast<std::size_t>(index)];
+            if (message == LB_GETTEXT) {
+                if (lParam == 0) return LB_ERR;
+                std::copy(name.c_str(), name.c_str() + name.size() + 1, reinterpret_cast<wchar_t*>(lParam));
+            }
+            return static_cast<LRESULT>(name.size());
         }
         case WM_NCDESTROY:
             ::RemoveWindowSubclass(hwnd, SubclassProc, 0);
@@ -535,6 +567,16 @@ bool FileList::SetPath(std::wstring_view folder) {
     SetEntries(std::move(names), std::move(indents), -1);
     folder_ = full;
     return true;
+}
+
+bool FileList::Select(std::wstring_view name) {
+    for (int i = 0; i < Count(); ++i) {
+        if (EqualsNoCase(Entry(i), name)) {
+            SetListIndex(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 void FileList::OnNotify(WORD code) {
