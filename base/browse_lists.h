@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     // showing the drive of the given folder.
     void Attach(HWND combo, std::wstring_view folder);
     HWND hwnd() const { return combo_; }
+    // Shows the drive of a folder, without telling the owner.
+    void ShowDriveOf(std::wstring_view folder);
 
     // The chosen drive as "C:" (or a share's root, for a network folder).
     const std::wstring& Drive() const { return drive_; }
@@ -171,6 +174,9 @@ public:
     // gives false.
     bool SetPath(std::wstring_view folder);
 
+    // Selects the entry of that name (in any case); false when there is none.
+    bool Select(std::wstring_view name);
+
     // An LBN_ notification from the list box: a double-click tells the owner.
     void OnNotify(WORD code) override;
 
@@ -203,6 +209,15 @@ void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drive
 // Moves the folder list to the drive's current folder. A drive that cannot be
 // read (no medium, not ready, gone) sends it to the fallback folder instead.
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback);
+
+// Where a path given from outside (a drop, the command line) takes the lists:
+// a folder, or the folder of a file whose name matches patterns, with that
+// file. Nothing for a path that does not exist or is neither.
+struct BrowseTarget {
+    std::wstring folder;
+    std::wstring file;  // empty for a folder
+};
+std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_view patterns);
 
 // The folder the system takes as a drive's current folder ("D:" -> "D:\Music").
 std::wstring CurrentFolderOfDrive(std::wstring_view drive);

@@ -1,6 +1,7 @@
 #include "base/dialog_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
@@ -157,6 +158,19 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!OnEraseBackground(reinterpret_cast<HDC>(wParam))) return false;
         ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
         return true;
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        std::vector<std::wstring> paths;
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+            path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+            if (!path.empty()) paths.push_back(std::move(path));
+        }
+        ::DragFinish(drop);
+        OnDropFiles(paths);
+        return true;
+    }
     case WM_CLOSE:
         OnClose();
         return true;
@@ -357,6 +371,15 @@ void DialogWindow::UseProgramIcon() {
     smallIcon_ = load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+void DialogWindow::AcceptDrops() {
+    // A drop from another process arrives as WM_COPYGLOBALDATA, then
+    // WM_DROPFILES; both must pass the filter when this program runs elevated.
+    constexpr UINT kCopyGlobalData = 0x0049;
+    ::ChangeWindowMessageFilterEx(hwnd_, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(hwnd_, kCopyGlobalData, MSGFLT_ALLOW, nullptr);
+    ::DragAcceptFiles(hwnd_, TRUE);
 }
 
 void DialogWindow::CenterOnScreen() {

@@ -74,6 +74,9 @@ protected:
     virtual void OnPaint(HDC /*dc*/) {}
     // True when the window painted its background itself.
     virtual bool OnEraseBackground(HDC /*dc*/) { return false; }
+    // Files or folders dropped from Explorer, in the order given; only for a
+    // window that called AcceptDrops.
+    virtual void OnDropFiles(const std::vector<std::wstring>& /*paths*/) {}
     // The close box or Alt+F4; closes the window unless a window says otherwise.
     virtual void OnClose() { Close(); }
     // Called after the window has gone, from WM_NCDESTROY.
@@ -109,6 +112,9 @@ protected:
 
     // Gives the window the program's icon, in the title bar and the task bar.
     void UseProgramIcon();
+    // Takes files and folders dropped on the window (OnDropFiles), also from
+    // Explorer running at a lower integrity level.
+    void AcceptDrops();
 
     void CenterOnScreen();
     void CenterOn(HWND other);

@@ -67,6 +67,7 @@ if(VELMORIA_TESTS)
         tests/wine/browsing_test.cpp
         tests/wine/input_test.cpp
         tests/wine/layout_test.cpp
+        tests/wine/outside_test.cpp
         tests/wine/play_test.cpp
         tests/wine/settings_file_test.cpp
         tests/wine/startup_test.cpp

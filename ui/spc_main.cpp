@@ -35,6 +35,8 @@ constexpr TwipsRect kCmdStop{2820, 3360, 675, 375};
 constexpr std::array<const wchar_t*, 6> kSamplingRates = {L"8000Hz",  L"11025Hz", L"22050Hz",
                                                           L"44100Hz", L"16000Hz", L"32000Hz"};
 
+constexpr std::wstring_view kSpcPattern = L"*.SPC";
+
 constexpr SIZE kPipPixels96{44, 103};
 constexpr COLORREF kPipTransparent = RGB(255, 0, 255);
 constexpr int kSamplingVisibleItems = 6;
@@ -89,19 +91,22 @@ void SpcMain::OnCreate() {
     pip_.reset(static_cast<HBITMAP>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_PIP), IMAGE_BITMAP, 0, 0, 0)));
     UseProgramIcon();
+    AcceptDrops();
 
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
     AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
-                      L"*.SPC", CurrentDirectory());
+                      kSpcPattern, CurrentDirectory());
 }
 
 void SpcMain::CreateControls() {
     // Created in tab order, which is also the order of the window's children.
+    // Controls that show no caption of their own still get one: it is the name
+    // a screen reader says.
     CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_spcDrive, kSpcDrive);
-    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcDirectory, kSpcDirectory);
-    CreateControl(WC_LISTBOXW, L"", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcFile, kSpcFile);
+    CreateControl(WC_LISTBOXW, L"Folders", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcDirectory, kSpcDirectory);
+    CreateControl(WC_LISTBOXW, L"SPC files", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_spcFile, kSpcFile);
     const HWND sampling = CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_listSampling, kListSampling);
     for (const wchar_t* rate : kSamplingRates) {
         ::SendMessageW(sampling, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rate));
@@ -112,7 +117,7 @@ void SpcMain::CreateControls() {
     CreateControl(WC_BUTTONW, L"8-bit Sound", kCheckStyle, 0, IDC_chk8bit, kChk8bit);
     CreateControl(WC_BUTTONW, L"Disable ADSR -> GAIN switching", kCheckStyle | BS_MULTILINE, 0, IDC_chkADSR,
                   kChkADSR);
-    ClickOnEnter(CreateControl(WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, IDC_cmdPlay, kCmdPlay));
+    ClickOnEnter(CreateControl(WC_BUTTONW, L"Play", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, IDC_cmdPlay, kCmdPlay));
     CreateLabel(L"Click Pip to Play!", IDC_Label1, kLabel1, LabelAlign::Centre);
     CreateControl(WC_BUTTONW, L"Stop", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDC_cmdStop, kCmdStop);
     // The frames come last, below everything in the window order and an inner
@@ -237,6 +242,29 @@ void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
 }
 
 // ------------------------------------------------------------- Browsing
+
+bool SpcMain::OpenPath(std::wstring_view path, bool play) {
+    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcPattern);
+    if (!target) return false;
+    // The file list follows a folder change by itself, but not a drop on the
+    // folder already shown, whose files may have changed since.
+    const bool moves = !EqualsNoCase(spcDirectory_.Path(), target->folder);
+    if (!spcDirectory_.SetPath(target->folder)) return false;
+    if (!moves) spcFile_.SetPath(target->folder);
+    spcDrive_.ShowDriveOf(target->folder);
+    if (!target->file.empty() && spcFile_.Select(target->file) && play) cmdPlay_Click();
+    return true;
+}
+
+// Of several items dropped, the first folder or SPC file counts.
+void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
+    for (const std::wstring& path : paths) {
+        if (OpenPath(path, false)) {
+            ::SetForegroundWindow(hwnd());
+            return;
+        }
+    }
+}
 
 void SpcMain::spcDrive_Change() {
     // A drive that cannot be read (no medium, not ready, gone) sends the

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "app/startup.h"
@@ -38,6 +39,10 @@ public:
     // The start-up sequence, before the window is first shown. False when the
     // program must end without showing it.
     bool Form_Load();
+    // Opens a folder, or an SPC file's folder with the file selected, given
+    // from outside (the command line or a drop); a file is played too when
+    // play is set. False, with nothing changed, for a path that is neither.
+    bool OpenPath(std::wstring_view path, bool play);
     // Shows the window and runs the program until it closes.
     void Show();
     int Run();
@@ -72,6 +77,7 @@ private:
     void OnCommand(int id, int code, HWND control) override;
     void OnDrawItem(const DRAWITEMSTRUCT& item) override;  // the play picture
     void OnClose() override { mnuExit_Click(); }
+    void OnDropFiles(const std::vector<std::wstring>& paths) override;
     void OnDestroyed() override;
     void OnLayout() override;
 

@@ -1,0 +1,120 @@
+// Velmoria as other programs reach it: started with a path (from "Open with"
+// or a shortcut), its lists read from another process as a screen reader
+// reads them, and files dropped on it from another process.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "base/paths.h"
+#include "base/win_text.h"
+#include "tests/wine/fixture.h"
+
+namespace velmoria::test {
+namespace {
+
+class OutsideTest : public WindowTest {
+protected:
+    // Velmoria.exe, run from the program folder with WinSPC as its player and
+    // the player folder as its working folder.
+    DWORD Start(const std::wstring& argument) {
+        const std::wstring exe = programFolder / L"Velmoria.exe";
+        ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\Velmoria.exe").c_str(), exe.c_str(), FALSE);
+        StoreSettings(Ascii(players.Path(L"WINSPC")) + "\r\n 0 \r\n");
+        std::wstring line = L"\"" + exe + L"\" " + argument;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     playerFolder.path().c_str(), &startup, &process));
+        ::CloseHandle(process.hThread);
+        processes_.push_back(process.hProcess);
+        return process.dwProcessId;
+    }
+    void TearDown() override {
+        for (const HANDLE process : processes_) {
+            ::TerminateProcess(process, 0);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+        WindowTest::TearDown();
+    }
+    // An entry as a screen reader gets it: LB_GETTEXTLEN, then LB_GETTEXT.
+    static std::wstring EntryText(HWND list, int index) {
+        const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+        if (length == LB_ERR) return L"<none>";
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'?');
+        const auto copied = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+        return text;
+    }
+    // What Explorer hands over when files are dropped on a window.
+    static HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
+        std::wstring names;
+        for (const std::wstring& path : paths) names += path + L'\0';
+        names += L'\0';
+        const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+        auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = TRUE;
+        std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+        ::GlobalUnlock(memory);
+        return memory;
+    }
+
+private:
+    std::vector<HANDLE> processes_;
+};
+
+TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOutside) {
+    Song(L"a.spc");
+    const std::wstring song = Song(L"b song with a long name.spc");
+    // A path that is neither a folder nor a song is ignored.
+    const DWORD ignoring = Start(L"\"C:\\no such folder\\x.spc\"");
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(ignoring, L"Velmoria")); }, 10s));
+    EXPECT_EQ(EntryText(::GetDlgItem(window, IDC_spcDirectory), 2), FileNameOf(playerFolder.path()));
+
+    const DWORD process = Start(L"\"" + song + L"\"");
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(process, L"[Running WinSPC]")); }, 10s));
+    ASSERT_TRUE(players.WaitForLog(L"WINSPC", ShortForm(song)));
+
+    const HWND files = ::GetDlgItem(window, IDC_spcFile);
+    EXPECT_EQ(::SendMessageW(files, LB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(EntryText(files, 0), L"a.spc");
+    EXPECT_EQ(EntryText(files, 1), L"b song with a long name.spc");
+    EXPECT_EQ(EntryText(files, 2), L"<none>");
+    const HWND folders = ::GetDlgItem(window, IDC_spcDirectory);
+    EXPECT_EQ(EntryText(folders, 0), L"C:\\");
+    EXPECT_EQ(EntryText(folders, 1), L"velmoria-tests");
+    // Controls that show no caption still have a name to be read out.
+    EXPECT_EQ(WindowText(files), L"SPC files");
+    EXPECT_EQ(WindowText(folders), L"Folders");
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_cmdPlay)), L"Play");
+}
+
+// Wine cannot carry a drop's memory from one process to another, so the drop
+// comes from this process, to the real window.
+TEST_F(OutsideTest, ADropOpensTheFirstFolderOrSongAmongTheItems) {
+    MakeFolder(work / L"album");
+    WriteBytes(work / L"album\\z.spc", SpcFileBytes("Z", "G"));
+    Song(L"c.spc");
+    StartWith(players.Path(L"WINSPC"));
+    const HWND folders = Item(IDC_spcDirectory);
+    const HWND files = Item(IDC_spcFile);
+    Song(L"d.spc");  // after the list was filled: a drop in the same folder refills it
+
+    ::PostMessageW(main->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({work / L"d.spc"})), 0);
+    ASSERT_TRUE(Pump([&] { return ::SendMessageW(files, LB_GETCURSEL, 0, 0) == 1; }));
+    EXPECT_EQ(EntryText(files, 1), L"d.spc");
+
+    ::PostMessageW(main->hwnd(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(DropOf({work / L"notes.txt", work / L"album", work / L"c.spc"})), 0);
+    ASSERT_TRUE(Pump([&] { return EntryText(files, 0) == L"z.spc"; }));
+    EXPECT_EQ(EntryText(folders, 2), FileNameOf(work.path()));
+    EXPECT_EQ(EntryText(folders, 3), L"album");
+    EXPECT_EQ(Caption(), L"Velmoria");  // a drop opens, it does not play
+}
+
+}  // namespace
+}  // namespace velmoria::test
