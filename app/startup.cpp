@@ -43,10 +43,15 @@ bool RunStartup(Program& program, StartupWindow& window) {
         ShowMessage(nullptr, kDeleteSettingsMessage, MessageIcon::Stop);
         return false;
     }
-    window.UsePlayer(program.settings.playerPath);
+    const std::wstring& player = program.settings.playerPath;
+    // Only an SPCPLAY.EXE can be today's player; its exe says which it is.
+    PlayerProtocol protocol = PlayerProtocol::Classic;
+    if (IsSpcPlay(player)) SkipOnError([&] { protocol = ProtocolOf(player, program.system.FileDescription(player)); });
+    window.UsePlayer(player, protocol);
 
     if (program.settings.compactFlag != 0) SkipOnError([&] { window.ToggleCompact(); });
-    SkipOnError([&] { window.ApplyStartOptions(IsSpcPlay(program.settings.playerPath)); });
+    // Today's SPCPLAY.EXE reads the classic switches as part of the file name.
+    SkipOnError([&] { window.ApplyStartOptions(IsSpcPlay(player) && protocol == PlayerProtocol::Classic); });
     return true;
 }
 

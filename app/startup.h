@@ -19,7 +19,7 @@ public:
     // when the player is another one.
     virtual void ApplyStartOptions(bool spcPlay) = 0;
     // The player read from the settings becomes the one plays and stops use.
-    virtual void UsePlayer(const std::wstring& playerPath) = 0;
+    virtual void UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) = 0;
 
 protected:
     ~StartupWindow() = default;

@@ -77,17 +77,24 @@ if(VELMORIA_TESTS)
     gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 endif()
 
-# Stand-ins for the three players, for the demo and the tests: one source, one
-# program per player, named as the real ones are.
-foreach(player IN ITEMS SPCPLAY:1 WINSPC:2 ZDSPC:3)
+# Stand-ins for the players, for the demo and the tests: one source, one
+# program per player, named as the real ones are. Today's SPCPLAY.EXE has the
+# classic one's name, so it lives in a folder of its own.
+foreach(player IN ITEMS SPCPLAY:1: WINSPC:2: ZDSPC:3: SPCPLAY:4:current)
     string(REPLACE ":" ";" parts ${player})
     list(GET parts 0 name)
     list(GET parts 1 kind)
-    add_executable(standin_${name} WIN32 demo/standin.cpp)
-    target_compile_definitions(standin_${name} PRIVATE STANDIN_KIND=${kind} ${VELMORIA_WIN_DEFINITIONS})
-    target_link_options(standin_${name} PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
-    set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name} SUFFIX ".EXE"
-        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+    list(GET parts 2 folder)
+    set(target standin_${name}${folder})
+    if(folder)
+        add_executable(${target} WIN32 demo/standin.cpp demo/current_spcplay.rc)
+    else()
+        add_executable(${target} WIN32 demo/standin.cpp)
+    endif()
+    target_compile_definitions(${target} PRIVATE STANDIN_KIND=${kind} ${VELMORIA_WIN_DEFINITIONS})
+    target_link_options(${target} PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} SUFFIX ".EXE"
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins/${folder})
 endforeach()
 
 add_executable(demo_driver demo/demo_driver.cpp)

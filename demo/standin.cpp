@@ -1,5 +1,5 @@
-// A stand-in for one of the three players Velmoria drives (SPCPlay, WinSPC or
-// ZD-SPC, chosen when it is built). It plays nothing: it shows what it was
+// A stand-in for one of the players Velmoria drives (the classic SPCPlay,
+// WinSPC, ZD-SPC or today's SNES SPC700 Player, chosen when it is built). It plays nothing: it shows what it was
 // asked to play, carries the window title by which Velmoria finds the real
 // player, ends the way that player ends, and writes everything it received to
 // a log beside itself (<exe folder>\<NAME>.log) for the tests to read.
@@ -25,7 +25,11 @@
 
 namespace {
 
-enum class Kind { SpcPlay = 1, WinSpc = 2, ZdSpc = 3 };
+// Current: today's SPCPLAY.EXE. Its window class and version resource name
+// it; one copy runs, and a second start hands its one argument (a path, or
+// "-q" to quit) to the first and ends; "-q" with none running ends at once.
+enum class Kind { SpcPlay = 1, WinSpc = 2, ZdSpc = 3, Current = 4 };
+constexpr wchar_t kCurrentClass[] = L"SSDLabo_SPCPLAY";
 constexpr Kind kKind = static_cast<Kind>(STANDIN_KIND);
 
 struct Options {
@@ -104,6 +108,12 @@ Request ParseCommandLine(std::wstring_view line) {
     skipSpaces();
     takeArgument();  // the player itself
     skipSpaces();
+    if (kKind == Kind::Current) {
+        // One argument: up to its closing quote, or the whole rest of the line.
+        request.spcPath = !line.empty() && line.front() == L'"' ? takeArgument() : std::wstring(line);
+        while (!request.spcPath.empty() && request.spcPath.back() == L' ') request.spcPath.pop_back();
+        return request;
+    }
     if (!line.empty() && line.front() != L'-') request.spcPath = takeArgument();
     skipSpaces();
     request.switches = std::wstring(line);
@@ -138,6 +148,8 @@ std::wstring Title(const Options& options) {
         return L"SPCPlay - " + song;
     case Kind::WinSpc:
         return song + L" - WinSPC";
+    case Kind::Current:
+        return L"SNES SPC700 Player";
     case Kind::ZdSpc:
     default:
         return options.titleInside ? L"Now playing in ZDSpc: " + song : L" ZDSpc - " + song;
@@ -158,7 +170,9 @@ void Paint(HWND window) {
         L"Game: " + (g_request.game.empty() ? std::wstring(L"-") : g_request.game),
         L"File: " + (g_request.spcPath.empty() ? std::wstring(L"(none)") : g_request.spcPath),
         L"Switches: " + (g_request.switches.empty() ? std::wstring(L"(none)") : g_request.switches),
-        kKind == Kind::SpcPlay ? L"Press A to stop." : L"Close the window to stop.",
+        kKind == Kind::SpcPlay ? L"Press A to stop."
+        : kKind == Kind::Current ? L"Ends on \"-q\" or its close box."
+                                 : L"Close the window to stop.",
     };
     int y = 10;
     for (const std::wstring& line : lines) {
@@ -177,6 +191,20 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         Log(L"key " + std::to_wstring(wParam));
         if (kKind == Kind::SpcPlay && wParam == 'A') ::DestroyWindow(window);
         return 0;
+    case WM_COPYDATA: {
+        // A second start handed over its argument.
+        const auto& data = *reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const std::wstring argument(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+        Log(L"received [" + argument + L"]");
+        if (argument == L"-q" || argument == L"-quit") {
+            ::DestroyWindow(window);
+        } else {
+            g_request = Request{argument, {}, {}, {}};
+            ReadTag(g_request);
+            ::InvalidateRect(window, nullptr, TRUE);
+        }
+        return TRUE;
+    }
     case WM_CLOSE:
         Log(L"close");
         ::DestroyWindow(window);
@@ -210,6 +238,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         L" cmdline=[" + commandLine + L"]");
     Log(L"file=[" + g_request.spcPath + L"] song=[" + g_request.song + L"] game=[" + g_request.game +
         L"] switches=[" + g_request.switches + L"]");
+    if (kKind == Kind::Current) {
+        if (const HWND running = ::FindWindowW(kCurrentClass, nullptr)) {
+            COPYDATASTRUCT data{0, static_cast<DWORD>(g_request.spcPath.size() * sizeof(wchar_t)),
+                                g_request.spcPath.data()};
+            ::SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+            Log(L"handed over");
+            return 0;
+        }
+        if (g_request.spcPath.starts_with(L'-') && g_request.spcPath.find(L'.') == std::wstring::npos) {
+            Log(L"nothing to command");
+            return 99;
+        }
+    }
     if (options.exitAtOnce) {
         Log(L"end");
         return 0;
@@ -224,7 +265,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = L"VelmoriaStandInPlayer";
+    windowClass.lpszClassName = kKind == Kind::Current ? kCurrentClass : L"VelmoriaStandInPlayer";
     ::RegisterClassW(&windowClass);
     g_title = Title(options);
     const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, g_title.c_str(),

@@ -20,4 +20,11 @@ std::wstring SpcPlaySwitches(const SpcPlayOptions& options) {
     return switches;
 }
 
+std::wstring QuotedCommandLine(std::wstring_view program, std::wstring_view argument) {
+    std::wstring line = L"\"" + std::wstring(program) + L"\" ";
+    // Windows names cannot hold a quote, so a path needs no escaping.
+    if (argument.starts_with(L'-')) return line + std::wstring(argument);
+    return line + L'"' + std::wstring(argument) + L'"';
+}
+
 }  // namespace velmoria

@@ -24,4 +24,9 @@ inline constexpr int kDefaultSamplingIndex = 2;
 std::wstring BuildCommandLine(std::wstring_view playerShortPath, std::wstring_view spcShortPath);
 std::wstring SpcPlaySwitches(const SpcPlayOptions& options);
 
+// "<program>" "<argument>", each in quotes, for a program that takes one
+// argument up to its closing quote (or the whole rest of the line). An
+// argument that begins with "-" is a command and stays unquoted.
+std::wstring QuotedCommandLine(std::wstring_view program, std::wstring_view argument);
+
 }  // namespace velmoria

@@ -19,8 +19,17 @@ constexpr std::wstring_view kZdSpcSecondSearch = L"ZDSpc";
 
 }  // namespace
 
-PlayControl::PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath)
-    : view_(view), system_(system), playerPath_(std::move(playerPath)), exeName_(FileNameOf(playerPath_)) {}
+PlayerProtocol ProtocolOf(std::wstring_view playerPath, std::wstring_view fileDescription) {
+    return IsSpcPlay(playerPath) && fileDescription == kCurrentSpcPlayDescription ? PlayerProtocol::CurrentSpcPlay
+                                                                                  : PlayerProtocol::Classic;
+}
+
+PlayControl::PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath, PlayerProtocol protocol)
+    : view_(view),
+      system_(system),
+      playerPath_(std::move(playerPath)),
+      protocol_(protocol),
+      exeName_(FileNameOf(playerPath_)) {}
 
 void PlayControl::cmdPlay_Click() {
     try {
@@ -42,6 +51,10 @@ void PlayControl::Play() {
     const std::wstring file = view_.SelectedSpcFile();
     if (file.empty()) {
         view_.ShowMessage(kSelectSpcMessage, MessageIcon::None);
+        return;
+    }
+    if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
+        PlayCurrentSpcPlay(JoinPath(view_.SpcFolder(), file));
         return;
     }
     // The path goes to the short-path routine with one trailing space, which
@@ -91,8 +104,26 @@ void PlayControl::Stop() {
         if (const WindowId window = Find(kWinSpcStopSearch, TitleEnds)) system_.PostClose(window);
         return;
     }
+    if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
+        StopCurrentSpcPlay();
+        return;
+    }
     if (IsSpcPlay(playerPath_)) StopSpcPlay();
     if (IsZdSpc(playerPath_)) KillZDSpc();
+}
+
+// It takes one argument, a whole quoted path, long names and all; a running
+// copy hands the song to itself, so a play while one runs is no conflict.
+void PlayControl::PlayCurrentSpcPlay(const std::wstring& spcPath) {
+    system_.StartProcess(QuotedCommandLine(playerPath_, spcPath), ShowStyle::MinimizedNoActivate);
+    view_.SetCaption(kRunningSpcPlay);
+}
+
+// "-q" reaches the running copy and ends it. With none running there is
+// nothing to end, and no reason to start the player at all.
+void PlayControl::StopCurrentSpcPlay() {
+    if (system_.FindClassWindow(kCurrentSpcPlayClass, exeName_) == 0) return;
+    system_.StartProcess(QuotedCommandLine(playerPath_, L"-q"), ShowStyle::MinimizedNoActivate);
 }
 
 // SPCPlay ends on the key "a", which goes to whatever window is active. So the
@@ -122,7 +153,9 @@ WindowId PlayControl::Find(std::wstring_view search, std::int32_t mode, ProcessI
 // The kinds are tested in the stop request's order, on the stored path.
 void PlayControl::AdoptRunningPlayer() {
     try {
-        if (IsWinSpc(playerPath_)) {
+        if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
+            if (system_.FindClassWindow(kCurrentSpcPlayClass, exeName_)) view_.SetCaption(kRunningSpcPlay);
+        } else if (IsWinSpc(playerPath_)) {
             if (Find(kWinSpcStopSearch, TitleEnds)) view_.SetCaption(kRunningWinSpc);
         } else if (IsSpcPlay(playerPath_)) {
             if (const WindowId window = Find(kSpcPlaySearch, TitleStarts)) {

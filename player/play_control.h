@@ -23,6 +23,22 @@ enum class ShowStyle : int {
     MinimizedNoActivate = 7,  // SW_SHOWMINNOACTIVE: Velmoria keeps the foreground
 };
 
+// How a player is driven. A file named SPCPLAY.EXE is one of two programs:
+// the classic SPCPlay, or today's SNES SPC700 Player, a single-instance
+// program that takes one quoted path and ends on "-q".
+enum class PlayerProtocol {
+    Classic,
+    CurrentSpcPlay,
+};
+
+// The version resource's FileDescription that marks today's SPCPLAY.EXE.
+inline constexpr std::wstring_view kCurrentSpcPlayDescription = L"SNES SPC700 Player";
+// The class of its main window; its title says nothing the classic search finds.
+inline constexpr std::wstring_view kCurrentSpcPlayClass = L"SSDLabo_SPCPLAY";
+
+// The protocol of a stored player, from its path and its exe's FileDescription.
+PlayerProtocol ProtocolOf(std::wstring_view playerPath, std::wstring_view fileDescription);
+
 // A failure the play request reports as "Error!".
 class PlayerError : public std::runtime_error {
 public:
@@ -58,7 +74,11 @@ public:
     // keeping this program's windows painted meanwhile. 0 when none came.
     virtual WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                                    std::wstring_view exeName, int timeoutMs) = 0;
+    // The first top-level window of a class whose process runs exeName.
+    virtual WindowId FindClassWindow(std::wstring_view className, std::wstring_view exeName) = 0;
     virtual ProcessId WindowProcess(WindowId window) = 0;
+    // The FileDescription in an exe's version resource; empty when it has none.
+    virtual std::wstring FileDescription(std::wstring_view exePath) = 0;
     // Starts a process without waiting for it; throws PlayerError when it cannot.
     virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) = 0;
     virtual void HideWindow(WindowId window) = 0;
@@ -88,7 +108,8 @@ inline constexpr int kPlayerWindowWaitMs = 2000;
 
 class PlayControl {
 public:
-    PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath);
+    PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath,
+                PlayerProtocol protocol = PlayerProtocol::Classic);
 
     // The play request: never throws; failures end in a message.
     void cmdPlay_Click();
@@ -105,6 +126,8 @@ private:
     void Play();
     void Stop();  // may throw; the launcher's caller reports it
     void StopSpcPlay();
+    void PlayCurrentSpcPlay(const std::wstring& spcPath);
+    void StopCurrentSpcPlay();
     void KillZDSpc();
     WindowId FindZdSpc();
     WindowId Find(std::wstring_view search, std::int32_t mode, ProcessId process = 0);
@@ -112,6 +135,7 @@ private:
     PlayerView& view_;
     PlayerSystem& system_;
     std::wstring playerPath_;
+    PlayerProtocol protocol_;
     std::wstring exeName_;  // the player's file name, which its windows' process must run
     ProcessId spcPlayTaskId_ = 0;
 };

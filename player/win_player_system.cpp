@@ -54,6 +54,14 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
     }
 }
 
+WindowId Win32PlayerSystem::FindClassWindow(std::wstring_view className, std::wstring_view exeName) {
+    return reinterpret_cast<WindowId>(velmoria::FindClassWindow(className, exeName));
+}
+
+std::wstring Win32PlayerSystem::FileDescription(std::wstring_view exePath) {
+    return velmoria::FileDescription(exePath);
+}
+
 ProcessId Win32PlayerSystem::WindowProcess(WindowId window) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(ToHwnd(window), &process);

@@ -12,7 +12,9 @@ public:
                               std::wstring_view exeName) override;
     WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process, std::wstring_view exeName,
                            int timeoutMs) override;
+    WindowId FindClassWindow(std::wstring_view className, std::wstring_view exeName) override;
     ProcessId WindowProcess(WindowId window) override;
+    std::wstring FileDescription(std::wstring_view exePath) override;
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override;
     void HideWindow(WindowId window) override;
     void RestoreWindow(WindowId window) override;

@@ -85,4 +85,63 @@ HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process
     return nullptr;
 }
 
+HWND FindClassWindow(std::wstring_view className, std::wstring_view exeName) {
+    const std::wstring name(className);
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, name.c_str(), nullptr); window;
+         window = ::FindWindowExW(nullptr, window, name.c_str(), nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (EqualsNoCase(FileNameOf(ProcessImagePath(owner)), exeName)) return window;
+    }
+    return nullptr;
+}
+
+// version.dll is not one of the DLLs Windows always takes from its own
+// folder, and a copy planted beside a program is a classic attack: it is
+// loaded from the system folder, and only when a player is looked at.
+std::wstring FileDescription(std::wstring_view exePath) {
+    const UniqueModule version(::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!version) return {};
+    using SizeFunction = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFunction = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFunction = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+    const auto size = reinterpret_cast<SizeFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(version.get(), "GetFileVersionInfoSizeW")));
+    const auto info = reinterpret_cast<InfoFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(version.get(), "GetFileVersionInfoW")));
+    const auto query = reinterpret_cast<QueryFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(version.get(), "VerQueryValueW")));
+    if (!size || !info || !query) return {};
+
+    const std::wstring path(TrimTrailingSpaces(exePath));
+    DWORD ignored = 0;
+    const DWORD bytes = size(path.c_str(), &ignored);
+    if (bytes == 0) return {};
+    std::vector<unsigned char> block(bytes);
+    if (!info(path.c_str(), 0, bytes, block.data())) return {};
+
+    // The languages the resource holds, as (language, code page) pairs.
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    };
+    void* table = nullptr;
+    UINT tableBytes = 0;
+    if (!query(block.data(), L"\\VarFileInfo\\Translation", &table, &tableBytes) || tableBytes < sizeof(Translation)) {
+        return {};
+    }
+    const auto* translations = static_cast<const Translation*>(table);
+    for (UINT i = 0; i < tableBytes / sizeof(Translation); ++i) {
+        wchar_t key[64];
+        ::wsprintfW(key, L"\\StringFileInfo\\%04x%04x\\FileDescription", translations[i].language,
+                    translations[i].codePage);
+        void* text = nullptr;
+        UINT length = 0;
+        if (query(block.data(), key, &text, &length) && text && length > 0) {
+            return std::wstring(StripNulls(std::wstring_view(static_cast<const wchar_t*>(text), length)));
+        }
+    }
+    return {};
+}
+
 }  // namespace velmoria

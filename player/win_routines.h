@@ -42,6 +42,14 @@ std::wstring ShortPathName(std::wstring_view path);
 // an Explorer window on a folder named WinSPC). Returns null when none matches.
 HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process, std::wstring_view exeName = {});
 
+// The first top-level window of a class whose process runs an exe of that
+// file name; null when there is none.
+HWND FindClassWindow(std::wstring_view className, std::wstring_view exeName);
+
+// The FileDescription of an exe's version resource, in the first language
+// the resource lists; empty when it has none or cannot be read.
+std::wstring FileDescription(std::wstring_view exePath);
+
 // The full path of the exe a process runs; empty when it cannot be read.
 std::wstring ProcessImagePath(DWORD process);
 

@@ -36,6 +36,9 @@ mkdir -p "$program_dir" "$demo_dir"
 $fresh && rm -f "$program_dir/Velmoria.ini"
 cp "$windows/Velmoria.exe" "$program_dir/"
 cp "$windows"/standins/*.EXE "$demo_dir/"
+# Today's SPCPLAY.EXE has the classic one's name: it waits in a folder of its own.
+mkdir -p "$demo_dir/SNES SPC700 Player"
+cp "$windows"/standins/current/SPCPLAY.EXE "$demo_dir/SNES SPC700 Player/"
 
 # An SPC file: the signature, a sign that an ID666 tag follows, the tag's song,
 # game and artist, a play length of two minutes, and 64 KiB of silent sound RAM.

@@ -183,8 +183,8 @@ void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
 
 bool SpcMain::Form_Load() { return RunStartup(program_, *this); }
 
-void SpcMain::UsePlayer(const std::wstring& playerPath) {
-    play_.emplace(static_cast<PlayerView&>(*this), program_.system, playerPath);
+void SpcMain::UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) {
+    play_.emplace(static_cast<PlayerView&>(*this), program_.system, playerPath, protocol);
     play_->AdoptRunningPlayer();
 }
 

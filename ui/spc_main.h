@@ -97,7 +97,7 @@ private:
     // StartupWindow
     void ToggleCompact() override;
     void ApplyStartOptions(bool spcPlay) override;
-    void UsePlayer(const std::wstring& playerPath) override;
+    void UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) override;
 
     // PlayerView
     std::wstring Caption() const override;

@@ -43,6 +43,7 @@ struct FakeSystem : PlayerSystem {
         std::wstring title;
         ProcessId process;
         std::wstring exe{};  // empty: the player's own exe
+        std::wstring className{};
     };
     std::vector<Window> windows;
     std::map<std::wstring, std::wstring> shortForms;  // missing: no short form
@@ -74,6 +75,13 @@ struct FakeSystem : PlayerSystem {
         log.push_back(L"wait " + std::to_wstring(process) + L" " + std::to_wstring(timeoutMs));
         return FindTitledWindow(search, mode, process, exe);
     }
+    WindowId FindClassWindow(std::wstring_view className, std::wstring_view exe) override {
+        const Window* found = Find([&](const Window& w) {
+            return w.className == className && EqualsNoCase(w.exe.empty() ? playerExe : w.exe, exe);
+        });
+        return found ? found->id : 0;
+    }
+    std::wstring FileDescription(std::wstring_view) override { return {}; }
     ProcessId WindowProcess(WindowId window) override {
         const Window* found = Find([window](const Window& w) { return w.id == window; });
         return found ? found->process : 0;
@@ -96,10 +104,10 @@ struct FakeSystem : PlayerSystem {
 
 class PlayControlTest : public testing::Test {
 protected:
-    void UsePlayer(const std::wstring& path) {
+    void UsePlayer(const std::wstring& path, PlayerProtocol protocol = PlayerProtocol::Classic) {
         system.shortForms[path] = path;
         system.playerExe = FileNameOf(path);
-        control.emplace(view, system, path);
+        control.emplace(view, system, path, protocol);
     }
     void Select(const std::wstring& name) {
         view.selected = name;
@@ -233,6 +241,36 @@ TEST_F(PlayControlTest, APlayerFromAnEarlierRunIsAdopted) {
     system.log.clear();
     control->cmdStop_Click();
     EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000", L"key a"));
+}
+
+// Today's SPCPLAY.EXE: long quoted paths, no switches, a play while it runs
+// hands it the song, and Stop sends "-q" only when a copy of it runs.
+TEST_F(PlayControlTest, TodaysSpcPlayTakesOneQuotedPathAndQuitsOnQ) {
+    EXPECT_EQ(ProtocolOf(L"C:\\P\\SPCPLAY.EXE", kCurrentSpcPlayDescription), PlayerProtocol::CurrentSpcPlay);
+    EXPECT_EQ(ProtocolOf(L"C:\\P\\WINSPC.EXE", kCurrentSpcPlayDescription), PlayerProtocol::Classic);
+    EXPECT_EQ(ProtocolOf(L"C:\\P\\SPCPLAY.EXE", L"SPC player"), PlayerProtocol::Classic);
+
+    UsePlayer(L"C:\\Play ers\\SPCPLAY.EXE", PlayerProtocol::CurrentSpcPlay);
+    Select(L"Long Name.spc");
+    view.options = {1, 1, 1, 1, 0};
+    system.windows = {{4, L"SNES SPC700 Player", 50, L"", std::wstring(kCurrentSpcPlayClass)},
+                      {5, L"SPCPlay", 51}};
+    view.caption = kRunningSpcPlay;
+    control->cmdPlay_Click();
+    control->cmdStop_Click();
+    control->cmdStop_Click();  // the caption is idle now
+    system.windows.front().exe = L"OTHER.EXE";
+    view.caption = kRunningSpcPlay;
+    control->cmdStop_Click();  // no copy of it runs: nothing to quit
+    EXPECT_THAT(system.log,
+                ElementsAre(L"start 7 [\"C:\\Play ers\\SPCPLAY.EXE\" \"C:\\MUSIC\\Long Name.spc\"]",
+                            L"start 7 [\"C:\\Play ers\\SPCPLAY.EXE\" -q]"));
+    EXPECT_THAT(view.messages, IsEmpty());
+    EXPECT_EQ(view.caption, kIdleCaption);
+
+    system.windows.front().exe.clear();
+    control->AdoptRunningPlayer();
+    EXPECT_EQ(view.caption, kRunningSpcPlay);
 }
 
 }  // namespace

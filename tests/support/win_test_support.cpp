@@ -244,6 +244,7 @@ void MessageBoxCatcher::Clear() {
 
 StandIns::StandIns(std::wstring folder) : folder_(std::move(folder)) {
     const std::wstring built = ParentFolder(ModuleFilePath()) + L"\\standins\\";
+    MakeFolder(JoinPath(folder_, L"current"));
     for (const std::wstring& name : names_) ::CopyFileW((built + name + L".EXE").c_str(), Path(name).c_str(), FALSE);
 }
 
@@ -294,7 +295,7 @@ HWND StandIns::WindowOfLast(std::wstring_view name) const {
         [&] {
             const std::vector<DWORD> ids = ProcessIds(name);
             window = ids.empty() ? nullptr : WindowOf(ids.back(), [](HWND w) {
-                return ClassName(w) == L"VelmoriaStandInPlayer";
+                return ClassName(w) == L"VelmoriaStandInPlayer" || ClassName(w) == L"SSDLabo_SPCPLAY";
             });
             return window != nullptr;
         },
@@ -322,7 +323,7 @@ void StandIns::EndAll() const {
     for (const std::wstring& name : names_) {
         for (const DWORD id : ProcessIds(name)) {
             // The identifier may belong to another program by now.
-            if (!EqualsNoCase(FileNameOf(ProcessImagePath(id)), name + L".EXE")) continue;
+            if (!EqualsNoCase(FileNameOf(ProcessImagePath(id)), FileNameOf(name) + L".EXE")) continue;
             const UniqueKernelHandle player(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
             if (player) {
                 ::TerminateProcess(player.get(), 0);

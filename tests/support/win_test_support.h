@@ -97,7 +97,8 @@ public:
 
 private:
     std::wstring folder_;
-    std::vector<std::wstring> names_{L"SPCPLAY", L"WINSPC", L"ZDSPC"};
+    // Today's SPCPLAY.EXE is current\SPCPLAY.
+    std::vector<std::wstring> names_{L"SPCPLAY", L"WINSPC", L"ZDSPC", L"current\\SPCPLAY"};
 };
 
 // Runs an action on a helper thread while the test thread waits in a modal window.

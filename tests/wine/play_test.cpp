@@ -42,6 +42,33 @@ TEST_F(PlayTest, SpcPlayGetsShortPathsAndSwitchesIsHiddenAndEndsOnStop) {
     EXPECT_TRUE(players.WaitForLog(L"SPCPLAY", L"end"));
 }
 
+// Today's SPCPLAY.EXE, told apart by its version resource: SPCPlay's options
+// greyed, one quoted long path, minimised without the focus; a second song is
+// handed to the running copy, and Stop ends it with "-q".
+TEST_F(PlayTest, TodaysSpcPlayGetsQuotedLongPathsTakesTheNextSongAndQuitsOnStop) {
+    const std::wstring player = players.Path(L"current\\SPCPLAY");
+    Song(L"First Song.spc", "First");
+    Song(L"Second Song.spc", "Second");
+    StartWith(player);
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_chkStereo)));
+    EXPECT_EQ(::IsDlgButtonChecked(main->hwnd(), IDC_chkStereo), 0u);
+    Play(L"First Song.spc");
+    ASSERT_NE(players.WindowOfLast(L"current\\SPCPLAY"), nullptr);
+    EXPECT_EQ(Caption(), L"[Running SPCPlay]");
+    EXPECT_TRUE(players.WaitForLog(L"current\\SPCPLAY", L"shown minimised"));
+    EXPECT_EQ(::GetForegroundWindow(), main->hwnd());
+    Play(L"Second Song.spc");
+    EXPECT_TRUE(players.WaitForLog(L"current\\SPCPLAY", L"received [" + work / L"Second Song.spc" + L"]"));
+    main->cmdStop_Click();
+    EXPECT_EQ(Caption(), L"Velmoria");
+    EXPECT_TRUE(players.WaitForLog(L"current\\SPCPLAY", L"received [-q]"));
+    EXPECT_TRUE(players.WaitForLog(L"current\\SPCPLAY", L"end"));
+    EXPECT_THAT(players.CommandLines(L"current\\SPCPLAY"),
+                ElementsAre(L"\"" + player + L"\" \"" + work / L"First Song.spc" + L"\"",
+                            L"\"" + player + L"\" \"" + work / L"Second Song.spc" + L"\"", L"\"" + player + L"\" -q"));
+    EXPECT_THAT(players.ShowStates(L"current\\SPCPLAY"), Each(SW_SHOWMINNOACTIVE));
+}
+
 // Minimised without the focus; a new song replaces the running player.
 TEST_F(PlayTest, WinSpcAndZdSpcStartMinimisedWithoutTheFocusAndReplaceTheRunningOne) {
     Song(L"A.SPC");
