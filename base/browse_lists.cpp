@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/win_handles.h"
 #include "base/paths.h"
+#include "base/spc_tag.h"
 #include "base/twips.h"
+#include "base/win_handles.h"
+#include "base/win_text.h"
 
 namespace velmoria {
 namespace {
@@ -326,6 +328,8 @@ std::wstring BrowseListBox::Entry(int index) const {
 }
 
 void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected) {
+    HideTip();
+    pointed_ = -1;
     names_ = std::move(names);
     indents_ = std::move(indents);
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
@@ -406,6 +410,65 @@ bool BrowseListBox::HandleKey(UINT message, WPARAM wParam, LPARAM) {
 
 bool BrowseListBox::HandleMouse(UINT, WPARAM, LPARAM) { return false; }
 
+void BrowseListBox::TrackPointer(LPARAM position) {
+    // Worked out from the top entry rather than asked with LB_ITEMFROMPOINT,
+    // whose answer has room for 65,536 entries only.
+    const int y = static_cast<short>(HIWORD(position));
+    const auto height = static_cast<int>(::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0));
+    RECT client;
+    ::GetClientRect(list_, &client);
+    int index = -1;
+    if (height > 0 && y >= 0 && y < client.bottom) {
+        index = static_cast<int>(::SendMessageW(list_, LB_GETTOPINDEX, 0, 0)) + y / height;
+        if (index >= Count()) index = -1;
+    }
+    if (index == pointed_) return;
+    HideTip();
+    pointed_ = index;
+    if (index < 0) return;
+    TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, list_, HOVER_DEFAULT};
+    ::TrackMouseEvent(&track);
+}
+
+void BrowseListBox::ShowTip() {
+    if (pointed_ < 0) return;
+    std::wstring text = TipText(pointed_);
+    if (text.empty()) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = list_;
+    tool.uId = 1;
+    if (!tip_) {
+        // Made when first needed: most runs never show one.
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&classes);
+        tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     ::GetAncestor(list_, GA_ROOT), nullptr, nullptr, nullptr));
+        if (!tip_) return;
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // A width limit makes the tooltip honour its line breaks.
+    ::SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, ::MulDiv(480, dpi_, 96));
+    tool.lpszText = text.data();
+    ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    POINT pointer;
+    ::GetCursorPos(&pointer);
+    ::SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(pointer.x, pointer.y + ::MulDiv(20, dpi_, 96)));
+    ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void BrowseListBox::HideTip() {
+    if (!tip_) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = list_;
+    tool.uId = 1;
+    ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
 LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                              DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<BrowseListBox*>(data);
@@ -419,9 +482,23 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         case WM_CHAR:
             if (self->HandleKey(message, wParam, lParam)) return 0;
             break;
+        case WM_MOUSEMOVE:
+            self->TrackPointer(lParam);
+            break;
+        case WM_MOUSEHOVER:
+            self->ShowTip();
+            return 0;
+        case WM_MOUSELEAVE:
+        case WM_MOUSEWHEEL:
+        case WM_VSCROLL:
+            // The pointer left, or the entries moved under it.
+            self->HideTip();
+            self->pointed_ = -1;
+            break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
+            self->HideTip();
             const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
             self->HandleMouse(message, wParam, lParam);
             return result;
@@ -577,6 +654,43 @@ bool FileList::Select(std::wstring_view name) {
         }
     }
     return false;
+}
+
+std::wstring FileList::TipText(int index) const {
+    std::wstring text = Entry(index);
+    if (!MatchesFilePattern(text, L"*.SPC")) return text;
+    // Read only now, for the one entry under the pointer: a list fill never
+    // opens a file. A file that has gone or cannot be read shows its name.
+    const UniqueFile file(::CreateFileW(ExtendedLengthPath(JoinPath(folder_, text)).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return text;
+    auto read = [&file](std::size_t size) {
+        std::string bytes(size, '\0');
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size), &got, nullptr)) got = 0;
+        bytes.resize(got);
+        return bytes;
+    };
+    const std::string head = read(kSpcHeaderBytes);
+    std::string extended;
+    LARGE_INTEGER offset;
+    offset.QuadPart = static_cast<LONGLONG>(kExtendedTagOffset);
+    if (head.size() == kSpcHeaderBytes && ::SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN)) {
+        extended = read(kExtendedTagMaxBytes);
+    }
+    const std::optional<SongDetails> details = ReadSongDetails(head, extended);
+    if (!details) return text;
+    // The tag's code page is unknown: UTF-8 when the bytes are valid UTF-8,
+    // else the system's (Shift-JIS on a Japanese Windows).
+    auto line = [&text](const wchar_t* label, std::string_view bytes) {
+        if (!bytes.empty()) text += L"\n" + std::wstring(label) + FromAnsi(bytes, IsUtf8(bytes) ? CP_UTF8 : CP_ACP);
+    };
+    line(L"Title: ", details->title);
+    line(L"Game: ", details->game);
+    line(L"Artist: ", details->artist);
+    line(L"Length: ", PlayLengthText(*details));
+    return text;
 }
 
 void FileList::OnNotify(WORD code) {

@@ -110,6 +110,9 @@ public:
     void OnDrawItem(const DRAWITEMSTRUCT& item) override;
     // Item height for the list's current font; call after a font or DPI change.
     void FitItemHeight(int dpi);
+    // The tooltip shown while the pointer rests on an entry; null until the
+    // first one is shown.
+    HWND tipWindow() const { return tip_.get(); }
 
 protected:
     void AttachList(HWND list);
@@ -117,6 +120,8 @@ protected:
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the tooltip of an entry says; empty for no tooltip.
+    virtual std::wstring TipText(int /*index*/) const { return {}; }
     BrowseEvents& owner_;
     int glyphWidth_ = 0;
     int dpi_ = 96;
@@ -125,8 +130,14 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self) noexcept;
     void TypeAhead(wchar_t letter, LONG time);
+    // The entry under the pointer: the tooltip waits until the pointer rests.
+    void TrackPointer(LPARAM position);
+    void ShowTip();
+    void HideTip();
 
     HWND list_ = nullptr;
+    UniqueWindow tip_;
+    int pointed_ = -1;  // the entry under the pointer, -1 for none
     std::vector<std::wstring> names_;
     std::vector<int> indents_;
     std::wstring typed_;  // letters typed in quick succession
@@ -183,6 +194,8 @@ public:
 protected:
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The whole name (the list may cut it) and, for an SPC file, its tag.
+    std::wstring TipText(int index) const override;
 
 private:
     std::wstring patterns_;

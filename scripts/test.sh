@@ -34,14 +34,16 @@ cmake --build "$BUILD_ROOT/native" -j "$JOBS"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure --timeout 120 -j "$JOBS")
 
-echo "== Settings fuzzer (bounded run)"
+echo "== Fuzzers of the settings and SPC tag readers (bounded runs)"
 cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS"
-corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-"$BUILD_ROOT/fuzz/settings_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len=4096 "$corpus" \
-    "$VELMORIA_ROOT/tests/fuzz/seeds" 2>&1 | tail -n 2
-rm -rf "$corpus"
+for fuzz in settings:seeds spc_tag:spc_seeds; do
+    corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
+    "$BUILD_ROOT/fuzz/${fuzz%%:*}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len=4096 "$corpus" \
+        "$VELMORIA_ROOT/tests/fuzz/${fuzz#*:}" 2>&1 | tail -n 2
+    rm -rf "$corpus"
+done
 
 echo "== Windows build"
 build_windows Release -DVELMORIA_WERROR=ON

@@ -147,6 +147,8 @@ void DoubleClickAt(POINT screen) {
                 MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP)});
 }
 
+void MoveMouseTo(POINT screen) { SendInputs({MouseAt(screen, 0)}); }
+
 void PressKey(WORD virtualKey, bool ctrl) {
     std::vector<INPUT> keys{KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)};
     if (ctrl) {

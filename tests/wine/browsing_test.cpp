@@ -1,5 +1,8 @@
 // The three browsing lists over real folders and drives, driven with the
 // real mouse and keyboard.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <atomic>
 
 #include "base/win_handles.h"
@@ -32,6 +35,44 @@ TEST_F(BrowsingTest, ListsShowTheFolderPathSubfoldersAndOrdinarySpcFilesSorted) 
                             L"folder.spc", L"Music"));
     EXPECT_EQ(main->spcDirectory().ListIndex(), 2);  // the current folder
     EXPECT_EQ(main->spcDrive().Drive(), L"C:");
+}
+
+// The whole name and the tag of the entry the pointer rests on, read only
+// then: a file that is no SPC, or has gone since the list was filled, shows
+// its name alone.
+TEST_F(BrowsingTest, ThePointerRestingOnASongShowsItsNameAndTag) {
+    std::string song = SpcFileBytes("Green Hills", "A Game");
+    song.replace(0xA9, 3, "160");
+    song.replace(0xAC, 5, "10000");
+    song.replace(0xB1, 8, "Composer");
+    WriteBytes(work / L"bsd-01.spc", song);
+    WriteBytes(work / L"not really a song, and a name too long for the list.spc", "hello");
+    WriteBytes(work / L"vanishing.spc", song);
+    StartWith(players.Path(L"WINSPC"));
+    auto tip = [&]() -> std::wstring {
+        const HWND window = main->spcFile().tipWindow();
+        if (!window || !::IsWindowVisible(window)) return L"<hidden>";
+        wchar_t text[512] = L"";
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = Item(IDC_spcFile);
+        tool.uId = 1;
+        tool.lpszText = text;
+        ::SendMessageW(window, TTM_GETTEXTW, ARRAYSIZE(text), reinterpret_cast<LPARAM>(&tool));
+        return text;
+    };
+    MoveMouseTo(EntryPoint(IDC_spcFile, 0));
+    EXPECT_TRUE(Pump([&] {
+        return tip() == L"bsd-01.spc\nTitle: Green Hills\nGame: A Game\nArtist: Composer\nLength: 2:40 + 10 s fade";
+    })) << Ascii(tip());
+    MoveMouseTo(EntryPoint(IDC_spcFile, 1));
+    EXPECT_TRUE(Pump([&] { return tip() == L"not really a song, and a name too long for the list.spc"; }))
+        << Ascii(tip());
+    ::DeleteFileW((work / L"vanishing.spc").c_str());
+    MoveMouseTo(EntryPoint(IDC_spcFile, 2));
+    EXPECT_TRUE(Pump([&] { return tip() == L"vanishing.spc"; })) << Ascii(tip());
+    MoveMouseTo(CentreOf(Item(IDC_cmdStop)));
+    EXPECT_TRUE(Pump([&] { return tip() == L"<hidden>"; }));
 }
 
 TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {

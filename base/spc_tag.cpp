@@ -1,0 +1,220 @@
+#include "base/spc_tag.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace velmoria {
+namespace {
+
+constexpr std::string_view kSignature = "SNES-SPC700 Sound File Data";
+constexpr std::size_t kTagMarker = 0x23;
+constexpr unsigned char kHasTag = 26;
+constexpr unsigned char kNoTag = 27;
+
+constexpr std::size_t kTitle = 0x2E;
+constexpr std::size_t kGame = 0x4E;
+constexpr std::size_t kTitleBytes = 32;
+constexpr std::size_t kLength = 0xA9;
+constexpr std::size_t kLengthBytes = 3;
+constexpr std::size_t kFade = 0xAC;
+constexpr std::size_t kFadeBytes = 5;
+constexpr std::size_t kTextArtist = 0xB1;
+constexpr std::size_t kBinaryArtist = 0xB0;
+constexpr std::size_t kArtistBytes = 32;
+
+// Limits past which a length is taken for a misreading.
+constexpr int kMaxSeconds = 959;
+constexpr int kMaxFadeMs = 59999;
+
+// Extended tag items: the three texts, and the lengths in 1/64,000 s.
+constexpr unsigned char kXidSong = 0x01;
+constexpr unsigned char kXidGame = 0x02;
+constexpr unsigned char kXidArtist = 0x03;
+constexpr unsigned char kXidIntroLength = 0x30;
+constexpr unsigned char kXidFadeLength = 0x33;
+constexpr unsigned char kXidInHeader = 0;  // the value is the item's own 16 bits
+constexpr std::uint32_t kTicksPerSecond = 64000;
+
+std::string_view Field(std::string_view bytes, std::size_t offset, std::size_t size) {
+    if (offset >= bytes.size()) return {};
+    return bytes.substr(offset, size);
+}
+
+// A text field up to its first NUL, control bytes as spaces, trailing
+// spaces gone.
+std::string CleanText(std::string_view field) {
+    std::string text(field.substr(0, field.find('\0')));
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = ' ';
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+// Digits, then nothing but NULs: how the text variant fills a number field.
+bool IsTextNumber(std::string_view field) {
+    const std::size_t end = field.find('\0');
+    const std::string_view digits = field.substr(0, end);
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+    if (end == std::string_view::npos) return true;
+    const std::string_view rest = field.substr(end);
+    return std::all_of(rest.begin(), rest.end(), [](char c) { return c == '\0'; });
+}
+
+int TextNumber(std::string_view field) {
+    int value = 0;
+    for (const char c : field.substr(0, field.find('\0'))) value = value * 10 + (c - '0');
+    return value;
+}
+
+std::uint32_t LittleEndian(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A marker of 27 should mean no tag, but tagged files carry it too: the
+// title is then trusted only when it reads as text.
+bool LooksTagged(std::string_view head) {
+    const auto marker = static_cast<unsigned char>(head[kTagMarker]);
+    if (marker == kHasTag) return true;
+    if (marker != kNoTag) return false;
+    const std::string_view title = Field(head, kTitle, kTitleBytes);
+    const std::string_view text = title.substr(0, title.find('\0'));
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    });
+}
+
+// Lengths past the limits are taken for misreadings: cut, and shown as a guess.
+void SetLength(SongDetails& details, std::uint32_t seconds, std::uint32_t fadeMs) {
+    details.lengthGuessed = seconds > kMaxSeconds || fadeMs > kMaxFadeMs;
+    details.seconds = static_cast<int>(std::min<std::uint32_t>(seconds, kMaxSeconds));
+    details.fadeMs = static_cast<int>(std::min<std::uint32_t>(fadeMs, kMaxFadeMs));
+}
+
+void ReadHeaderTag(std::string_view head, SongDetails& details) {
+    details.title = CleanText(Field(head, kTitle, kTitleBytes));
+    details.game = CleanText(Field(head, kGame, kTitleBytes));
+    const std::string_view length = Field(head, kLength, kLengthBytes);
+    const std::string_view fade = Field(head, kFade, kFadeBytes);
+    const std::string_view binaryArtist = Field(head, kBinaryArtist, 1);
+    const bool text = IsTextNumber(length) && IsTextNumber(fade) && !(binaryArtist.size() == 1 && IsLetter(binaryArtist[0]));
+    if (text) {
+        SetLength(details, static_cast<std::uint32_t>(TextNumber(length)), static_cast<std::uint32_t>(TextNumber(fade)));
+        details.artist = CleanText(Field(head, kTextArtist, kArtistBytes));
+        return;
+    }
+    SetLength(details, LittleEndian(length), LittleEndian(fade.substr(0, 4)));
+    details.artist = CleanText(Field(head, kBinaryArtist, kArtistBytes));
+}
+
+// The extended tag's items override the header's cut titles and its lengths.
+void ReadExtendedTag(std::string_view extended, SongDetails& details) {
+    if (extended.size() < 8 || extended.substr(0, 4) != "xid6") return;
+    const std::size_t declared = LittleEndian(extended.substr(4, 4));
+    std::string_view items = extended.substr(8, std::min(declared, extended.size() - 8));
+    std::uint32_t introTicks = 0;
+    std::uint32_t fadeTicks = 0;
+    while (items.size() >= 4) {
+        const auto id = static_cast<unsigned char>(items[0]);
+        const auto type = static_cast<unsigned char>(items[1]);
+        const std::uint32_t header = LittleEndian(items.substr(2, 2));
+        items.remove_prefix(4);
+        std::string_view data;
+        if (type != kXidInHeader) {
+            if (header > items.size()) return;  // runs past the end: the rest cannot be trusted
+            data = items.substr(0, header);
+            items.remove_prefix(std::min<std::size_t>((header + 3) / 4 * 4, items.size()));
+        }
+        const std::uint32_t number = type == kXidInHeader ? header : LittleEndian(data.substr(0, 4));
+        switch (id) {
+        case kXidSong:
+            if (!data.empty()) details.title = CleanText(data);
+            break;
+        case kXidGame:
+            if (!data.empty()) details.game = CleanText(data);
+            break;
+        case kXidArtist:
+            if (!data.empty()) details.artist = CleanText(data);
+            break;
+        case kXidIntroLength:
+            introTicks = number;
+            break;
+        case kXidFadeLength:
+            fadeTicks = number;
+            break;
+        default:
+            break;
+        }
+    }
+    if (introTicks > 0) SetLength(details, introTicks / kTicksPerSecond, fadeTicks / (kTicksPerSecond / 1000));
+}
+
+}  // namespace
+
+std::optional<SongDetails> ReadSongDetails(std::string_view head, std::string_view extended) {
+    if (!head.starts_with(kSignature) || head.size() <= kTagMarker) return std::nullopt;
+    SongDetails details;
+    if (LooksTagged(head)) ReadHeaderTag(head, details);
+    ReadExtendedTag(extended, details);
+    return details;
+}
+
+std::string PlayLengthText(const SongDetails& details) {
+    if (details.seconds <= 0) return {};
+    const int minutes = details.seconds / 60;
+    const int seconds = details.seconds % 60;
+    std::string text = (details.lengthGuessed ? "about " : "") + std::to_string(minutes) + ':' +
+                       (seconds < 10 ? "0" : "") + std::to_string(seconds);
+    if (details.fadeMs > 0) {
+        std::string fade = std::to_string(details.fadeMs / 1000);
+        if (const int rest = details.fadeMs % 1000) {
+            std::string fraction = std::to_string(1000 + rest).substr(1);
+            while (fraction.back() == '0') fraction.pop_back();
+            fade += '.' + fraction;
+        }
+        text += " + " + fade + " s fade";
+    }
+    return text;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t extra = 0;
+        std::uint32_t code = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+            code = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            code = lead & 0x0Fu;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            code = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i <= extra) return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (code < least[extra] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+}  // namespace velmoria

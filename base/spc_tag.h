@@ -1,0 +1,42 @@
+// Song details from an SPC file's ID666 tag, read from the file's bytes
+// alone: the first 256 bytes (the header and its tag) and, when the file has
+// one, the extended tag ("xid6") that follows the sound data at 0x10200.
+//
+// Nothing in a file is trusted: tags come as text or as binary numbers with
+// no reliable mark of which, lengths can be absurd, titles fill their field
+// without an end, and every size in the extended tag may be wrong.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmoria {
+
+// Where the extended tag begins, and how much of it is worth reading.
+inline constexpr std::size_t kSpcHeaderBytes = 0x100;
+inline constexpr std::size_t kExtendedTagOffset = 0x10200;
+inline constexpr std::size_t kExtendedTagMaxBytes = 0x4000;
+
+// Texts are bytes of an unknown code page, control bytes already replaced by
+// spaces and trailing spaces trimmed; empty when the tag has none.
+struct SongDetails {
+    std::string title;
+    std::string game;
+    std::string artist;
+    int seconds = 0;  // play time before the fade; 0 when unknown
+    int fadeMs = 0;
+    bool lengthGuessed = false;  // an absurd binary length, cut to a plausible one
+};
+
+// The details of an SPC file; nothing when the bytes are not an SPC file.
+// A file without a tag gives empty details.
+std::optional<SongDetails> ReadSongDetails(std::string_view head, std::string_view extended);
+
+// "2:40 + 10 s fade", "about 15:59" for a guess; empty when unknown.
+std::string PlayLengthText(const SongDetails& details);
+
+// True when the bytes are valid UTF-8 (plain ASCII is).
+bool IsUtf8(std::string_view bytes);
+
+}  // namespace velmoria

@@ -1,0 +1,33 @@
+// libFuzzer target for the SPC tag reader: the first 256 bytes of the input
+// stand for the file's header, the rest for what follows 0x10200. Any bytes
+// must give details within bounds, without a crash or undefined behaviour.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "base/spc_tag.h"
+
+namespace {
+
+bool Clean(std::string_view text) {
+    if (!text.empty() && text.back() == ' ') return false;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view head = bytes.substr(0, velmoria::kSpcHeaderBytes);
+    const std::string_view extended = bytes.substr(head.size());
+    const auto details = velmoria::ReadSongDetails(head, extended);
+    if (!details) return 0;
+    if (!Clean(details->title) || !Clean(details->game) || !Clean(details->artist)) __builtin_trap();
+    if (details->seconds < 0 || details->seconds > 959 || details->fadeMs < 0 || details->fadeMs > 59999) __builtin_trap();
+    if (details->seconds > 0 && velmoria::PlayLengthText(*details).empty()) __builtin_trap();
+    velmoria::IsUtf8(details->title);
+    return 0;
+}
