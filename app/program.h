@@ -1,5 +1,5 @@
-// What the whole program shares for its lifetime: the settings file in the
-// program's folder, the settings held in memory, and the operating system as
+// What the whole program shares for its lifetime: the settings file (in the
+// program's folder, or the user's when that takes no file), the settings held in memory, and the operating system as
 // the players are reached through it. wWinMain creates the one instance; the
 // windows reach it through the reference they are given, and tests build
 // their own over a folder of their choosing.
@@ -15,8 +15,9 @@
 namespace velmoria {
 
 struct Program {
-    Program(std::wstring programFolder, PlayerSystem& playerSystem)
-        : store(std::move(programFolder)), system(playerSystem) {}
+    // userFolder: %APPDATA%, or a test's stand-in for it; empty for none.
+    Program(std::wstring programFolder, PlayerSystem& playerSystem, std::wstring userFolder = {})
+        : store(std::move(programFolder), std::move(userFolder)), system(playerSystem) {}
 
     SettingsStore store;
     ProgramSettings settings;

@@ -11,6 +11,8 @@
 namespace velmoria {
 
 inline constexpr std::wstring_view kSettingsFileName = L"Velmoria.ini";
+// The per-user folder that holds it when the program's folder cannot.
+inline constexpr std::wstring_view kUserFolderName = L"Velmoria";
 
 // What the two lines hold, still as the bytes of the system's ANSI code page.
 struct StoredSettings {

@@ -111,6 +111,19 @@ void TakeOverAccessRules(const std::wstring& from, HANDLE to) {
     ::SetSecurityInfo(to, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr, nullptr, dacl, nullptr);
 }
 
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Whether a new file can be made in a folder: tried, with a file that goes
+// again when it is closed.
+bool TakesNewFile(const std::wstring& folder) {
+    const std::wstring probe = ExtendedLengthPath(JoinPath(folder, L"Velmoria.ini.probe.tmp"));
+    const UniqueFile file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file || ::GetLastError() == ERROR_FILE_EXISTS;
+}
+
 // A temporary file of a fresh name beside target, created empty and open for
 // writing. A leftover of an earlier run, hidden or read-only, is no obstacle.
 std::pair<UniqueFile, std::wstring> CreateTemporaryBeside(const std::wstring& target, const std::wstring& shown) {
@@ -154,10 +167,22 @@ std::wstring SettingsWriteError::UserMessage() const {
     return L"The settings could not be saved to\n" + file_ + L"\n\n" + reason_;
 }
 
-SettingsStore::SettingsStore(std::wstring programFolder, unsigned codePage)
-    : programFolder_(std::move(programFolder)), codePage_(codePage) {}
+SettingsStore::SettingsStore(std::wstring programFolder, std::wstring userFolder, unsigned codePage)
+    : programFolder_(std::move(programFolder)), userFolder_(std::move(userFolder)), codePage_(codePage) {}
 
-std::wstring SettingsStore::SettingsFilePath() const { return JoinPath(programFolder_, kSettingsFileName); }
+std::wstring SettingsStore::LocalFile() const { return JoinPath(programFolder_, kSettingsFileName); }
+
+std::wstring SettingsStore::UserFile() const {
+    if (userFolder_.empty()) return {};
+    return JoinPath(JoinPath(userFolder_, kUserFolderName), kSettingsFileName);
+}
+
+bool SettingsStore::UsesUserFile() const {
+    const std::wstring user = UserFile();
+    return !user.empty() && !Exists(LocalFile()) && Exists(user);
+}
+
+std::wstring SettingsStore::SettingsFilePath() const { return UsesUserFile() ? UserFile() : LocalFile(); }
 
 Settings SettingsStore::ReadSettings() const {
     const std::wstring path = ExtendedLengthPath(SettingsFilePath());
@@ -183,8 +208,8 @@ Settings SettingsStore::ReadSettings() const {
 
 // The file's bytes, with the player path in a form the code page holds
 // exactly: a path it cannot hold is stored as its short form, which it can.
-std::string SettingsStore::StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag) const {
-    const std::wstring shown = SettingsFilePath();
+std::string SettingsStore::StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag,
+                                         const std::wstring& shown) const {
     std::optional<std::string> path = ToAnsi(playerPath, codePage_);
     if (!path) {
         const std::wstring shortPath = ShortPathName(playerPath);
@@ -204,8 +229,19 @@ std::string SettingsStore::StorableBytes(std::wstring_view playerPath, std::int1
 }
 
 void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const {
-    const std::wstring shown = SettingsFilePath();  // as messages name it
-    const std::string bytes = StorableBytes(playerPath, compactFlag);
+    std::wstring shown = SettingsFilePath();  // as messages name it
+    const std::wstring user = UserFile();
+    // A first save where the program's folder takes no new file (a 64-bit
+    // program in Program Files gets no file virtualisation) goes to the
+    // user's folder, or it would fail on every start.
+    if (!user.empty() && !Exists(shown) && !TakesNewFile(programFolder_)) {
+        shown = user;
+        ::CreateDirectoryW(ExtendedLengthPath(ParentFolder(user)).c_str(), nullptr);
+    }
+    WriteTo(shown, StorableBytes(playerPath, compactFlag, shown));
+}
+
+void SettingsStore::WriteTo(const std::wstring& shown, const std::string& bytes) const {
     const RealFile target = ResolveFile(ExtendedLengthPath(shown));
     const bool exists = target.attributes != INVALID_FILE_ATTRIBUTES;
     if (exists) {

@@ -1,5 +1,8 @@
-// The settings file "Velmoria.ini" in the program's folder: locating, reading
-// and writing it. The bytes themselves are settings.h's business.
+// The settings file "Velmoria.ini": locating, reading and writing it. It lives
+// in the program's folder, so that the program travels with its settings;
+// where that folder takes no new file (C:\Program Files, a read-only
+// medium), in the user's own folder for it (%APPDATA%\Velmoria). The bytes
+// themselves are settings.h's business.
 #pragma once
 
 #include <cstdint>
@@ -32,12 +35,18 @@ struct Settings {
 
 class SettingsStore {
 public:
-    // codePage: the code page of the file's text; 0 (CP_ACP) is the system's
-    // ANSI code page, as the program uses it.
-    explicit SettingsStore(std::wstring programFolder, unsigned codePage = 0);
+    // userFolder: the folder under which the per-user "Velmoria" folder is
+    // made (%APPDATA%); empty for none. codePage: the code page of the file's
+    // text; 0 (CP_ACP) is the system's ANSI code page, as the program uses it.
+    explicit SettingsStore(std::wstring programFolder, std::wstring userFolder = {}, unsigned codePage = 0);
 
     const std::wstring& programFolder() const { return programFolder_; }
+    // The file in use: the one beside the program when it exists, else the
+    // per-user one when that exists, else where a first save would try first
+    // (beside the program).
     std::wstring SettingsFilePath() const;
+    // True when the file in use is the per-user one.
+    bool UsesUserFile() const;
 
     // Never fails: what cannot be read comes back as empty text or 0. A file
     // that another program holds for a moment (a virus scanner, a sync tool)
@@ -49,14 +58,19 @@ public:
     // takes the old file's attributes and access rules and then its place in
     // one rename, so a failure at any point leaves the old file whole. A file
     // with several hard links is rewritten in place instead, so that every
-    // name keeps showing it.
+    // name keeps showing it. The file in use is written; with none yet, the
+    // program's folder when it takes a new file, else the per-user folder.
     // Throws SettingsWriteError.
     void WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const;
 
 private:
-    std::string StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag) const;
+    std::wstring LocalFile() const;
+    std::wstring UserFile() const;  // empty without a user folder
+    std::string StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag, const std::wstring& shown) const;
+    void WriteTo(const std::wstring& shown, const std::string& bytes) const;
 
     std::wstring programFolder_;
+    std::wstring userFolder_;
     unsigned codePage_;
 };
 

@@ -40,7 +40,12 @@ bool RunStartup(Program& program, StartupWindow& window) {
         program.settings.compactFlag = settings.compactFlag;
     });
     if (program.settings.playerPath.empty()) {
-        ShowMessage(nullptr, kDeleteSettingsMessage, MessageIcon::Stop);
+        // A file in the user's folder is not where the user would look.
+        std::wstring text(kDeleteSettingsMessage);
+        SkipOnError([&] {
+            if (program.store.UsesUserFile()) text += L"\n\n" + program.store.SettingsFilePath();
+        });
+        ShowMessage(nullptr, text, MessageIcon::Stop);
         return false;
     }
     const std::wstring& player = program.settings.playerPath;

@@ -82,4 +82,13 @@ std::wstring ModuleFilePath(HMODULE module) {
 
 std::wstring ProgramFolder() { return ParentFolder(ModuleFilePath()); }
 
+std::wstring UserSettingsFolder() {
+    const DWORD size = ::GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+    if (size == 0) return {};
+    std::wstring folder(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", folder.data(), size);
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
+
 }  // namespace velmoria

@@ -25,4 +25,7 @@ std::wstring ModuleFilePath(HMODULE module = nullptr);
 // The program's folder: the folder of the running executable, not the working folder.
 std::wstring ProgramFolder();
 
+// The user's folder for programs' settings (%APPDATA%); empty when unset.
+std::wstring UserSettingsFolder();
+
 }  // namespace velmoria

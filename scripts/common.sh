@@ -90,7 +90,7 @@ MOUNTED=()
 
 # Drives for the tests of what only a drive shows: V: is a folder of the
 # tests' own (a drive root), W: a full disk, X: a read-only folder holding a
-# settings file. W: and X: need mount rights; without them those tests skip.
+# settings file and an empty folder. W: and X: need mount rights; without them those tests skip.
 prepare_test_drives() {
     local drives="$WINEPREFIX/drive_c" devices="$WINEPREFIX/dosdevices"
     mkdir -p "$drives/velmoria-v" "$drives/velmoria-w" "$drives/velmoria-x"
@@ -102,6 +102,7 @@ prepare_test_drives() {
     local source="$SERVICES_DIR/read-only"
     mkdir -p "$source"
     printf 'C:\\P\\WINSPC.EXE\r\n 1 \r\n' >"$source/Velmoria.ini"
+    mkdir -p "$source/bare"  # a read-only program folder without settings
     if as_root mount --bind "$source" "$drives/velmoria-x" 2>/dev/null; then
         MOUNTED+=("$drives/velmoria-x")
         if as_root mount -o remount,ro,bind "$drives/velmoria-x" 2>/dev/null; then

@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::InitCommonControlsEx(&controls);
 
     velmoria::Win32PlayerSystem system;
-    velmoria::Program program(velmoria::ProgramFolder(), system);
+    velmoria::Program program(velmoria::ProgramFolder(), system, velmoria::UserSettingsFolder());
     velmoria::SpcMain main(program);
     if (!main.Create()) return 1;
     if (!main.Form_Load()) return 1;

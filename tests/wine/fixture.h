@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         ::GetCurrentDirectoryW(MAX_PATH, previousDirectory_);
         ::SetCurrentDirectoryW(work.path().c_str());
-        program.emplace(programFolder.path(), system);
+        program.emplace(programFolder.path(), system, appData.path());
     }
     void TearDown() override {
         main.reset();
@@ -85,6 +85,7 @@ protected:
     MessageBoxCatcher boxes;
     bool boxesExpected = false;  // a test that expects boxes checks them itself
     TempFolder programFolder{L"program"};
+    TempFolder appData{L"appdata"};  // stands in for %APPDATA%
     TempFolder work{L"work"};
     TempFolder playerFolder{L"player folder"};
     StandIns players{playerFolder.path()};

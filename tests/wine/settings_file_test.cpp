@@ -38,6 +38,16 @@ TEST_F(SettingsFileTest, WritesExactBytesInTheCodePageAndReadsThemBack) {
         EXPECT_EQ(read.compactFlag, 1);
     }
     EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini"));  // replaced, nothing left beside it
+
+    // The file beside the program comes before the user's, and is written.
+    MakeFolder(folder / L"Velmoria");
+    WriteBytes(folder / L"Velmoria\\Velmoria.ini", "C:\\USER.EXE\r\n 0 \r\n");
+    const SettingsStore both(folder.path(), folder.path());
+    EXPECT_EQ(both.ReadSettings().compactFlag, 1);
+    both.WriteSettings(L"C:\\NEW.EXE", 0);
+    EXPECT_EQ(ReadBytes(file), "C:\\NEW.EXE\r\n 0 \r\n");
+    ::DeleteFileW(file.c_str());
+    EXPECT_EQ(both.ReadSettings().playerPath, L"C:\\USER.EXE");
 }
 
 // A path the code page cannot hold is stored as its short form, which names
@@ -60,7 +70,7 @@ TEST_F(SettingsFileTest, APathOutsideTheCodePageIsStoredShortOrRefusedInEveryKin
     EXPECT_EQ(ToAnsi(L"C:\\\u0100", 1252), std::nullopt);  // a best fit would make it "A"
     EXPECT_EQ(ToAnsi(L"\u66F2", 932), "\x8B\xC8");
     // No such code page: every conversion fails, and no empty line is written.
-    EXPECT_THROW(SettingsStore(folder.path(), 12345).WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
+    EXPECT_THROW(SettingsStore(folder.path(), {}, 12345).WriteSettings(L"C:\\NEW\\WINSPC.EXE", 0), SettingsWriteError);
     // A line break or a quote, possible only by editing the file by hand.
     EXPECT_THROW(store.WriteSettings(L"C:\\a\r\nb\\WINSPC.EXE", 0), SettingsWriteError);
     EXPECT_EQ(ReadBytes(file), before);

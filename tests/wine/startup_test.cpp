@@ -33,6 +33,25 @@ protected:
     bool Ticked(int id) const { return ::IsDlgButtonChecked(main->hwnd(), id) == BST_CHECKED; }
 };
 
+// Installed where it may not write (Program Files): the first run saves to
+// the user's folder, and the next start reads it from there.
+TEST_F(StartupTest, AProgramFolderThatTakesNoFileKeepsTheSettingsInTheUsersFolder) {
+    if (::GetFileAttributesW(L"X:\\bare") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no read-only drive X:";
+    WriteBytes(work / L"ZDSPC.EXE", "MZ");
+    program.emplace(L"X:\\bare", system, appData.path());
+    CreateMain();
+    WithDialog(Save, [&] { EXPECT_TRUE(main->Form_Load()); });
+    EXPECT_THAT(boxes.texts(), ElementsAre(kFirstRun, kRestart));
+    EXPECT_EQ(ReadBytes(appData / L"Velmoria\\Velmoria.ini"), Ascii(work / L"ZDSPC.EXE") + "\r\n 0 \r\n");
+    main.reset();
+    boxes.Clear();
+    CreateMain();
+    EXPECT_TRUE(main->Form_Load());  // no first run again
+    main->mnuCompressed_Click();     // written where it was read from
+    EXPECT_THAT(boxes.texts(), ElementsAre());
+    EXPECT_EQ(ReadBytes(appData / L"Velmoria\\Velmoria.ini"), Ascii(work / L"ZDSPC.EXE") + "\r\n 1 \r\n");
+}
+
 // The first run: its message, then the dialog; a Save asks for a restart
 // but the main window opens at once with the new player, while closing the
 // dialog ends the program with the error. So does a file without a path.
