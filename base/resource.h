@@ -5,6 +5,10 @@
 #define IDI_VELMORIA 1
 #define IDB_PIP 101
 #define IDB_ABOUT 102
+#define IDB_PIP_150 103
+#define IDB_PIP_200 104
+#define IDB_ABOUT_150 105
+#define IDB_ABOUT_200 106
 #define IDR_MAINMENU 200
 #define IDR_SPCPOPUP 201
 #define IDR_ACCELERATORS 202

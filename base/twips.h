@@ -38,6 +38,15 @@ constexpr int FolderIndentPixels(int level, int dpi, int listWidthPixels) {
     return step * (level < deepest ? level : deepest);
 }
 
+// The pictures are drawn at 100, 150 and 200 percent. A DPI uses the nearest;
+// between two, the larger, which shrinks better than the smaller grows.
+constexpr int NearestArtPercent(int dpi) {
+    const int percent = dpi * 100 / 96;
+    return percent < 125 ? 100 : percent < 175 ? 150 : 200;
+}
+
+static_assert(NearestArtPercent(96) == 100 && NearestArtPercent(120) == 150 && NearestArtPercent(144) == 150);
+static_assert(NearestArtPercent(168) == 200 && NearestArtPercent(119) == 100 && NearestArtPercent(192) == 200 && NearestArtPercent(288) == 200);
 static_assert(TwipsToPixels(3615, 96) == 241 && TwipsToPixels(3750, 96) == 250);
 static_assert(TwipsToPixels(1880, 120) == 157 && TwipsToPixels(-15, 96) == -1);
 

@@ -13,7 +13,11 @@ set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_BINARY_DIR}/generated/velmoria_version.h
     ${CMAKE_SOURCE_DIR}/ui/art/velmoria.ico
     ${CMAKE_SOURCE_DIR}/ui/art/pip.bmp
-    ${CMAKE_SOURCE_DIR}/ui/art/about.bmp)
+    ${CMAKE_SOURCE_DIR}/ui/art/pip-150.bmp
+    ${CMAKE_SOURCE_DIR}/ui/art/pip-200.bmp
+    ${CMAKE_SOURCE_DIR}/ui/art/about.bmp
+    ${CMAKE_SOURCE_DIR}/ui/art/about-150.bmp
+    ${CMAKE_SOURCE_DIR}/ui/art/about-200.bmp)
 
 target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
@@ -21,6 +25,7 @@ add_library(velmoria_win STATIC
     base/browse_lists.cpp
     base/dialog_window.cpp
     base/message_box.cpp
+    base/picture.cpp
     base/process_setup.cpp
     base/win_text.cpp
     player/win_player_system.cpp

@@ -46,9 +46,6 @@ void AboutWindow::Show(HWND mainWindow) {
 }
 
 void AboutWindow::OnCreate() {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    picture_.reset(static_cast<HBITMAP>(
-        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
     UseProgramIcon();
 
     CreateControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_cmdClose, kCmdClose);
@@ -61,6 +58,8 @@ void AboutWindow::OnCreate() {
 }
 
 void AboutWindow::OnLayout() {
+    picture_.Load({{100, IDB_ABOUT}, {150, IDB_ABOUT_150}, {200, IDB_ABOUT_200}}, kPicturePixels96,
+                  kPictureTransparent, dpi());
     SetLabelFace(IDC_AboutLabel3, L"MS Sans Serif", 30);
     SetLabelFace(IDC_AboutLabel5, L"Arial", 8.25);
 }
@@ -70,10 +69,7 @@ bool AboutWindow::OnEraseBackground(HDC dc) {
     ::GetClientRect(hwnd(), &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     // Drawn once at the top-left, at its own size for the DPI, never stretched to fit.
-    const MemoryDc source(dc);
-    const SelectedObject picture(source.get(), picture_.get());
-    ::GdiTransparentBlt(dc, 0, 0, ::MulDiv(kPicturePixels96.cx, dpi(), 96), ::MulDiv(kPicturePixels96.cy, dpi(), 96),
-                        source.get(), 0, 0, kPicturePixels96.cx, kPicturePixels96.cy, kPictureTransparent);
+    picture_.Draw(dc, 0, 0);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/win_handles.h"
 #include "base/dialog_window.h"
+#include "base/picture.h"
 
 namespace velmoria {
 
@@ -22,7 +23,7 @@ private:
     bool OnEraseBackground(HDC dc) override;
     void OnLayout() override;
 
-    UniqueBitmap picture_;
+    ScaledPicture picture_;
 };
 
 // frmCredits: who made the program. It has no button; only its close box closes it.

@@ -13,6 +13,7 @@ icon has a real alpha channel.
 import math
 import os
 import struct
+import zlib
 
 SS = 4
 KEY = (255, 0, 255)
@@ -34,31 +35,37 @@ STAR = (255, 190, 60)
 
 
 class Canvas:
-    def __init__(self, width, height):
-        self.w, self.h = width, height
-        self.sw, self.sh = width * SS, height * SS
+    """Drawn in the coordinates of the 100 percent size; scale enlarges the
+    pixels, so each size is drawn afresh rather than enlarged."""
+
+    def __init__(self, width, height, scale=1.0):
+        self.w = round(width * scale)
+        self.h = round(height * scale)
+        self.k = SS * scale  # subpixels per unit of the drawing
+        self.sw, self.sh = self.w * SS, self.h * SS
         # premultiplied RGBA per subpixel
         self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.sw * self.sh)]
 
     def _fill(self, bbox, inside, colour, alpha=1.0):
         x0, y0, x1, y1 = bbox
-        sx0 = max(0, int(math.floor(x0 * SS)))
-        sy0 = max(0, int(math.floor(y0 * SS)))
-        sx1 = min(self.sw, int(math.ceil(x1 * SS)) + 1)
-        sy1 = min(self.sh, int(math.ceil(y1 * SS)) + 1)
+        k = self.k
+        sx0 = max(0, int(math.floor(x0 * k)))
+        sy0 = max(0, int(math.floor(y0 * k)))
+        sx1 = min(self.sw, int(math.ceil(x1 * k)) + 1)
+        sy1 = min(self.sh, int(math.ceil(y1 * k)) + 1)
         r, g, b = (c / 255.0 for c in colour)
         for sy in range(sy0, sy1):
-            y = (sy + 0.5) / SS
+            y = (sy + 0.5) / k
             row = sy * self.sw
             for sx in range(sx0, sx1):
-                x = (sx + 0.5) / SS
+                x = (sx + 0.5) / k
                 if inside(x, y):
                     p = self.px[row + sx]
-                    k = 1.0 - alpha
-                    p[0] = r * alpha + p[0] * k
-                    p[1] = g * alpha + p[1] * k
-                    p[2] = b * alpha + p[2] * k
-                    p[3] = alpha + p[3] * k
+                    rest = 1.0 - alpha
+                    p[0] = r * alpha + p[0] * rest
+                    p[1] = g * alpha + p[1] * rest
+                    p[2] = b * alpha + p[2] * rest
+                    p[3] = alpha + p[3] * rest
 
     def ellipse(self, cx, cy, rx, ry, colour, alpha=1.0, angle=0.0):
         ca, sa = math.cos(angle), math.sin(angle)
@@ -257,6 +264,8 @@ def icon_image(size):
     else:
         draw_pip(c, size * 0.5, size * 0.56, size * 0.42, tuft=0.0, detail=False)
     rgba = c.pixels()
+    if size >= 64:
+        return png(size, rgba)  # large sizes go compressed, which keeps the exe small
     xor = bytearray()
     for y in range(size - 1, -1, -1):
         for x in range(size):
@@ -274,12 +283,23 @@ def icon_image(size):
     return info + xor + mask
 
 
+def png(size, rgba):
+    """A PNG of straight RGBA rows, as icons carry their largest size."""
+    rows = b"".join(b"\0" + bytes(v for px in rgba[y * size:(y + 1) * size] for v in px) for y in range(size))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
 def write_ico(path, sizes):
     images = [icon_image(s) for s in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(img), offset)
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(img), offset)  # 0 means 256
         offset += len(img)
     for img in images:
         out += img
@@ -287,8 +307,8 @@ def write_ico(path, sizes):
         f.write(out)
 
 
-def pip_button():
-    c = Canvas(44, 103)
+def pip_button(scale):
+    c = Canvas(44, 103, scale)
     draw_note(c, 10, 24, 7.5)
     c.star(33, 11, 4.6, 2.0, STAR)
     c.star(7, 47, 3.4, 1.5, STAR)
@@ -296,8 +316,8 @@ def pip_button():
     return keyed(c)
 
 
-def about_picture():
-    c = Canvas(279, 287)
+def about_picture(scale):
+    c = Canvas(279, 287, scale)
     # The stage: a soft disc behind Pip, ending before the texts on the right.
     c.ellipse(118, 160, 112, 112, STAGE_EDGE)
     c.ellipse(118, 160, 104, 104, STAGE)
@@ -313,11 +333,19 @@ def about_picture():
     return keyed(c)
 
 
+# The sizes the program picks from for the screen's scale: percent, file suffix.
+SCALES = [(100, ""), (150, "-150"), (200, "-200")]
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    write_bmp_rle8(os.path.join(here, "pip.bmp"), 44, 103, pip_button())
-    write_ico(os.path.join(here, "velmoria.ico"), [16, 24, 32, 48])
-    write_bmp_rle8(os.path.join(here, "about.bmp"), 279, 287, about_picture())
+    write_ico(os.path.join(here, "velmoria.ico"), [16, 20, 24, 32, 40, 48, 64, 128, 256])
+    for percent, suffix in SCALES:
+        scale = percent / 100
+        pip = pip_button(scale)
+        write_bmp_rle8(os.path.join(here, "pip%s.bmp" % suffix), round(44 * scale), round(103 * scale), pip)
+        about = about_picture(scale)
+        write_bmp_rle8(os.path.join(here, "about%s.bmp" % suffix), round(279 * scale), round(287 * scale), about)
 
 
 if __name__ == "__main__":
