@@ -64,7 +64,7 @@ void PlayerDialog::OnCommand(int id, int code, HWND) {
 
 void PlayerDialog::exeDrive_Change() { MoveToDrive(exeDir_, exeDrive_.Drive(), program_.store.programFolder()); }
 
-void PlayerDialog::exeDir_Change() { exeFile_.SetPath(exeDir_.Path()); }
+void PlayerDialog::exeDir_Change() { exeFile_.Follow(exeDir_); }
 
 void PlayerDialog::cmdSave_Click() {
     if (exeFile_.Entry(0).empty()) {

@@ -24,28 +24,31 @@ bool NameLess(const std::wstring& a, const std::wstring& b) {
                                   TRUE) == CSTR_LESS_THAN;
 }
 
-// The visible entries of a folder: either its subfolders, or its ordinary
-// files whose names match patterns. Hidden and system entries are left out.
-// False when the folder cannot be read; an empty folder is no failure.
-bool ListFolder(const std::wstring& folder, bool directories, std::wstring_view patterns,
-                std::vector<std::wstring>& names) {
+// The visible entries of a folder, in one pass over it: its subfolders, and
+// its ordinary files whose names match patterns, each sorted by name; a null
+// list is not wanted. Hidden and system entries are left out. False when the
+// folder cannot be read; an empty folder is no failure.
+bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
+                std::vector<std::wstring>* files) {
     const std::wstring query = ExtendedLengthPath(JoinPath(folder, L"*"));
     WIN32_FIND_DATAW entry;
     UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
-                                       directories ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
+                                       files ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         const DWORD attributes = entry.dwFileAttributes;
         if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-        const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder != directories) continue;
         const std::wstring_view name(entry.cFileName);
-        if (isFolder ? (name == L"." || name == L"..") : !MatchesFilePattern(name, patterns)) continue;
-        names.emplace_back(name);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (folders && name != L"." && name != L"..") folders->emplace_back(name);
+        } else if (files && MatchesFilePattern(name, patterns)) {
+            files->emplace_back(name);
+        }
     } while (::FindNextFileW(find.get(), &entry));
     if (::GetLastError() != ERROR_NO_MORE_FILES) return false;
-    std::sort(names.begin(), names.end(), NameLess);
+    if (folders) std::sort(folders->begin(), folders->end(), NameLess);
+    if (files) std::sort(files->begin(), files->end(), NameLess);
     return true;
 }
 
@@ -114,8 +117,8 @@ void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drive
     dialog.Route(ids.folder, folders);
     dialog.Route(ids.file, files);
     drives.Attach(dialog.Item(ids.drive), folder);
-    files.Attach(dialog.Item(ids.file), patterns, folder);
-    folders.Attach(dialog.Item(ids.folder), folder);
+    files.Attach(dialog.Item(ids.file), patterns);
+    folders.Attach(dialog.Item(ids.folder), patterns, folder);
 }
 
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback) {
@@ -530,8 +533,9 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
 
 // --------------------------------------------------------------- FolderList
 
-void FolderList::Attach(HWND list, std::wstring_view folder) {
+void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_view folder) {
     AttachList(list);
+    filePatterns_ = filePatterns;
     glyphWidth_ = kFolderGlyphPixels96;
     SetPath(folder);
 }
@@ -542,7 +546,9 @@ bool FolderList::SetPath(std::wstring_view path) {
     const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     std::vector<std::wstring> subfolders;
-    if (!ListFolder(full, true, {}, subfolders)) return false;
+    std::vector<std::wstring> files;
+    if (!ReadFolder(full, filePatterns_, &subfolders, filePatterns_.empty() ? nullptr : &files)) return false;
+    files_.emplace(std::move(files));
 
     // From the root down to the current folder, one entry per level, then
     // the current folder's subfolders one level deeper.
@@ -629,21 +635,33 @@ void FolderList::DrawGlyph(HDC dc, const RECT& box, int index, bool) const {
 
 // ----------------------------------------------------------------- FileList
 
-void FileList::Attach(HWND list, std::wstring_view patterns, std::wstring_view folder) {
+void FileList::Attach(HWND list, std::wstring_view patterns) {
     AttachList(list);
     patterns_ = patterns;
-    SetPath(folder);
 }
 
 bool FileList::SetPath(std::wstring_view folder) {
     const std::wstring full = NormalizeFolder(folder);
     if (full.empty()) return false;
     std::vector<std::wstring> names;
-    if (!ListFolder(full, false, patterns_, names)) return false;
+    if (!ReadFolder(full, patterns_, nullptr, &names)) return false;
+    SetFiles(full, std::move(names));
+    return true;
+}
+
+void FileList::Follow(FolderList& folders) {
+    if (std::optional<std::vector<std::wstring>> files = folders.TakeFiles()) {
+        SetFiles(folders.Path(), std::move(*files));
+    } else {
+        // A folder that cannot be listed (removed meanwhile) leaves the list as it was.
+        SetPath(folders.Path());
+    }
+}
+
+void FileList::SetFiles(std::wstring folder, std::vector<std::wstring> names) {
     std::vector<int> indents(names.size(), 0);
     SetEntries(std::move(names), std::move(indents), -1);
-    folder_ = full;
-    return true;
+    folder_ = std::move(folder);
 }
 
 bool FileList::Select(std::wstring_view name) {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/dialog_window.h"
@@ -147,7 +148,9 @@ private:
 class FolderList : public BrowseListBox {
 public:
     using BrowseListBox::BrowseListBox;
-    void Attach(HWND list, std::wstring_view folder);
+    // filePatterns: the file list's, whose files the same read of a folder
+    // finds (TakeFiles); empty when no file list follows this list.
+    void Attach(HWND list, std::wstring_view filePatterns, std::wstring_view folder);
 
     // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
     const std::wstring& Path() const { return path_; }
@@ -156,6 +159,11 @@ public:
     // owner when the current folder changed; a folder that cannot be listed
     // leaves the list as it was.
     bool SetPath(std::wstring_view path);
+
+    // The files of the folder last read, matching the file patterns, sorted;
+    // the file list takes them so that a folder is read once for both lists.
+    // Nothing when they were taken already.
+    std::optional<std::vector<std::wstring>> TakeFiles() { return std::exchange(files_, std::nullopt); }
 
     // An LBN_ notification from the list box: a double-click opens the entry.
     void OnNotify(WORD code) override;
@@ -168,6 +176,8 @@ private:
     void OpenSelected();
 
     std::wstring path_;
+    std::wstring filePatterns_;
+    std::optional<std::vector<std::wstring>> files_;
     std::vector<std::wstring> paths_;  // full path of each entry
     int levels_ = 0;                   // entries from the root down to the current folder
 };
@@ -176,7 +186,7 @@ class FileList : public BrowseListBox {
 public:
     using BrowseListBox::BrowseListBox;
     // patterns: wildcards separated by ";", compared without regard to case.
-    void Attach(HWND list, std::wstring_view patterns, std::wstring_view folder);
+    void Attach(HWND list, std::wstring_view patterns);
 
     const std::wstring& Path() const { return folder_; }
 
@@ -184,6 +194,9 @@ public:
     // selected. A folder that cannot be listed leaves the list as it was and
     // gives false.
     bool SetPath(std::wstring_view folder);
+    // Lists the files of the folder list's current folder: those its read
+    // found, or, once they were taken, the folder read again.
+    void Follow(FolderList& folders);
 
     // Selects the entry of that name (in any case); false when there is none.
     bool Select(std::wstring_view name);
@@ -198,6 +211,8 @@ protected:
     std::wstring TipText(int index) const override;
 
 private:
+    void SetFiles(std::wstring folder, std::vector<std::wstring> names);
+
     std::wstring patterns_;
     std::wstring folder_;
 };
@@ -209,8 +224,8 @@ inline constexpr DWORD kBrowseListStyle =
 
 // Hands the dialog's three list controls to the list objects and fills them
 // at folder: the drives, the folder's path and subfolders, and its files that
-// match patterns. The folder list comes last, as its first fill refills the
-// file list through the owner.
+// match patterns. The folder list comes last: its first read of the folder
+// fills the file list too, through the owner.
 struct BrowseListIds {
     int drive;
     int folder;

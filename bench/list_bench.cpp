@@ -97,7 +97,7 @@ void ListFillFigures() {
         ListHost host;
         struct NoEvents : BrowseEvents {} owner;
         FileList files(owner);
-        files.Attach(host.list(), L"*.SPC", L"C:\\");
+        files.Attach(host.list(), L"*.SPC");
         const double bare = MedianMs([&] { BareEnumeration(folder); });
         const double list = MedianMs([&] { files.SetPath(folder); });
         std::printf("%-44s %12.1f %12.1f %8.2f   (%d entries listed)\n", "file list, 20,000 SPC + 20,000 other files",
@@ -108,7 +108,7 @@ void ListFillFigures() {
         ListHost host;
         struct NoEvents : BrowseEvents {} owner;
         FolderList folders(owner);
-        folders.Attach(host.list(), L"C:\\");
+        folders.Attach(host.list(), L"", L"C:\\");
         const double bare = MedianMs([&] { BareEnumeration(folder); });
         // The same folder again still reads it afresh and refills the list.
         const double list = MedianMs([&] { folders.SetPath(folder); });

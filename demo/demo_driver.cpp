@@ -7,6 +7,8 @@
 //   click:<title>:<id>  clicks the control with that id in that window
 //   command:<title>:<id> sends a menu command to that window
 //   select:<title>:<id>:<index>  selects an entry of a list in that window
+//   point:<title>:<id>:<index>   rests the mouse pointer on an entry of a list
+//                                (index -1: moves it off, to the screen's corner)
 //   box                 waits for a message box (and leaves it open)
 //   ok                  presses OK in the message box that is open
 //   rect:<title>        prints "left top width height" of that window
@@ -126,9 +128,20 @@ bool RunStep(std::wstring_view step) {
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
         return true;
     }
+    const HWND list = ::GetDlgItem(window, id);
+    const int entry = std::stoi(Field(step, 3));
+    const auto index = static_cast<WPARAM>(entry);
     if (verb == L"select") {
-        const HWND list = ::GetDlgItem(window, id);
-        ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(std::stoi(Field(step, 3))), 0);
+        ::SendMessageW(list, LB_SETCURSEL, index, 0);
+        return true;
+    }
+    if (verb == L"point" && entry < 0) return ::SetCursorPos(0, 0) != FALSE;
+    if (verb == L"point") {
+        RECT item;
+        ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        POINT point{item.left + (item.right - item.left) / 3, (item.top + item.bottom) / 2};
+        ::ClientToScreen(list, &point);
+        ::SetCursorPos(point.x, point.y);
         return true;
     }
     return false;

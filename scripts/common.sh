@@ -111,6 +111,20 @@ prepare_test_drives() {
     fi
 }
 
+# An SPC file for the demo: the signature, a sign that an ID666 tag follows,
+# the tag's song, game and artist, a play length of two minutes and a
+# ten-second fade, and 64 KiB of silent sound RAM.
+make_spc() {
+    local file=$1 song=$2 game=$3
+    printf 'SNES-SPC700 Sound File Data v0.30\x1a\x1a\x1a\x1e' >"$file"
+    truncate -s $((0x10200)) "$file"
+    printf '%s' "$song" | dd of="$file" bs=1 seek=$((0x2E)) conv=notrunc status=none
+    printf '%s' "$game" | dd of="$file" bs=1 seek=$((0x4E)) conv=notrunc status=none
+    printf '120' | dd of="$file" bs=1 seek=$((0xA9)) conv=notrunc status=none
+    printf '10000' | dd of="$file" bs=1 seek=$((0xAC)) conv=notrunc status=none
+    printf 'Velmoria project' | dd of="$file" bs=1 seek=$((0xB1)) conv=notrunc status=none
+}
+
 stop_services() {
     if [ -n "$OWN_PREFIX" ]; then
         WINEPREFIX=$OWN_PREFIX wineserver -k 2>/dev/null || true

@@ -40,18 +40,6 @@ cp "$windows"/standins/*.EXE "$demo_dir/"
 mkdir -p "$demo_dir/SNES SPC700 Player"
 cp "$windows"/standins/current/SPCPLAY.EXE "$demo_dir/SNES SPC700 Player/"
 
-# An SPC file: the signature, a sign that an ID666 tag follows, the tag's song,
-# game and artist, a play length of two minutes, and 64 KiB of silent sound RAM.
-make_spc() {
-    local file=$1 song=$2 game=$3
-    printf 'SNES-SPC700 Sound File Data v0.30\x1a\x1a\x1a\x1e' >"$file"
-    truncate -s $((0x10200)) "$file"
-    printf '%s' "$song" | dd of="$file" bs=1 seek=$((0x2E)) conv=notrunc status=none
-    printf '%s' "$game" | dd of="$file" bs=1 seek=$((0x4E)) conv=notrunc status=none
-    printf '120' | dd of="$file" bs=1 seek=$((0xA9)) conv=notrunc status=none
-    printf '10000' | dd of="$file" bs=1 seek=$((0xAC)) conv=notrunc status=none
-    printf 'Velmoria project' | dd of="$file" bs=1 seek=$((0xB1)) conv=notrunc status=none
-}
 game="Velmoria Demo Tracks"
 make_spc "$demo_dir/Morning in Velmoria.spc" "Morning in Velmoria" "$game"
 make_spc "$demo_dir/pips_march.spc" "Pip's Little March" "$game"

@@ -21,12 +21,11 @@ demo="$WINEPREFIX/drive_c/Velmoria Demo"
 mkdir -p "$WINEPREFIX/drive_c/Velmoria" "$demo"
 cp "$windows/Velmoria.exe" "$WINEPREFIX/drive_c/Velmoria/"
 cp "$windows"/standins/*.EXE "$demo/"
-for song in "Morning in Velmoria" "Pip's Little March" "Rainy Harbour" "Crystal Caves"; do
-    printf 'SNES-SPC700 Sound File Data v0.30\x1a\x1a\x1a\x1e' >"$demo/$song.spc"
-    truncate -s $((0x10200)) "$demo/$song.spc"
-    printf '%s' "$song" | dd of="$demo/$song.spc" bs=1 seek=$((0x2E)) conv=notrunc status=none
-    printf 'Velmoria Demo Tracks' | dd of="$demo/$song.spc" bs=1 seek=$((0x4E)) conv=notrunc status=none
-done
+make_spc "$demo/Morning in Velmoria.spc" "Morning in Velmoria" "Velmoria Demo Tracks"
+make_spc "$demo/Pip's Little March.spc" "Pip's Little March" "Velmoria Demo Tracks"
+make_spc "$demo/Rainy Harbour.spc" "Rainy Harbour" "Velmoria Demo Tracks"
+make_spc "$demo/Crystal Caves.spc" "Crystal Caves" "Velmoria Demo Tracks"
+make_spc "$demo/vdt-05.spc" "A Long Walk Through the Hills" "Velmoria Demo Tracks"
 cd "$demo"
 
 drive() { wine "$windows/demo_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
@@ -59,8 +58,15 @@ printf 'C:\\Velmoria Demo\\SPCPLAY.EXE\r\n 0 \r\n' >"$WINEPREFIX/drive_c/Velmori
 start
 drive wait:Velmoria sleep:400 >/dev/null
 shot velmoria-main Velmoria
-drive select:Velmoria:2003:1 click:Velmoria:2009 wait:'[Running SPCPlay]' wait:'SPCPlay - Morning in Velmoria' sleep:500 >/dev/null
-import -window root -trim +repage "$docs/playing.png"
+# The song details: the pointer resting on the 8.3-named song.
+drive point:Velmoria:2003:4 sleep:1500 >/dev/null
+read -r left top width height <<<"$(drive "rect:Velmoria")"
+import -window root -crop "$((width + 260))x$((height + 90))+$((left - 4))+$((top - 4))" +repage "$docs/song-details.png"
+drive point:Velmoria:2003:-1 sleep:200 >/dev/null
+# SPCPlay plays hidden, so that a key typed into it cannot end the song; the
+# caption says it runs.
+drive select:Velmoria:2003:1 click:Velmoria:2009 wait:'[Running SPCPlay]' sleep:500 >/dev/null
+shot playing '[Running SPCPlay]'
 drive click:'[Running SPCPlay]':2011 sleep:500 command:Velmoria:1002 sleep:400 >/dev/null
 shot compact Velmoria
 drive command:Velmoria:1002 command:Velmoria:1004 wait:About sleep:400 >/dev/null

@@ -88,8 +88,6 @@ void SpcMain::OnCreate() {
     ::SetMenu(hwnd(), ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
     popupMenus_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_SPCPOPUP)));
     accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    pip_.reset(static_cast<HBITMAP>(
-        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_PIP), IMAGE_BITMAP, 0, 0, 0)));
     UseProgramIcon();
     AcceptDrops();
 
@@ -128,6 +126,7 @@ void SpcMain::CreateControls() {
 }
 
 void SpcMain::OnLayout() {
+    pip_.Load({{100, IDB_PIP}, {150, IDB_PIP_150}, {200, IDB_PIP_200}}, kPipPixels96, kPipTransparent, dpi());
     SetLabelFace(IDC_Label1, L"MS Sans Serif", 13.5);
     FitCheckBoxText(IDC_chkADSR);
     FitComboField(IDC_spcDrive, kSpcDrive);
@@ -165,15 +164,10 @@ void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
     DrawButtonFace(item.hwndItem, dc, face, pushed, (item.itemState & ODS_DISABLED) != 0);
     // Pip, centred on the face, at the size the DPI asks for.
-    const int width = ::MulDiv(kPipPixels96.cx, dpi(), 96);
-    const int height = ::MulDiv(kPipPixels96.cy, dpi(), 96);
+    const SIZE size = pip_.size();
     const int shift = pushed ? 1 : 0;
-    const int left = face.left + ((face.right - face.left) - width) / 2 + shift;
-    const int top = face.top + ((face.bottom - face.top) - height) / 2 + shift;
-    const MemoryDc source(dc);
-    const SelectedObject picture(source.get(), pip_.get());
-    ::GdiTransparentBlt(dc, left, top, width, height, source.get(), 0, 0, kPipPixels96.cx, kPipPixels96.cy,
-                     kPipTransparent);
+    pip_.Draw(dc, face.left + ((face.right - face.left) - size.cx) / 2 + shift,
+              face.top + ((face.bottom - face.top) - size.cy) / 2 + shift);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         const int inset = ::MulDiv(3, dpi(), 96);
         ::InflateRect(&face, -inset, -inset);
@@ -250,7 +244,7 @@ bool SpcMain::OpenPath(std::wstring_view path, bool play) {
     // folder already shown, whose files may have changed since.
     const bool moves = !EqualsNoCase(spcDirectory_.Path(), target->folder);
     if (!spcDirectory_.SetPath(target->folder)) return false;
-    if (!moves) spcFile_.SetPath(target->folder);
+    if (!moves) spcFile_.Follow(spcDirectory_);
     spcDrive_.ShowDriveOf(target->folder);
     if (!target->file.empty() && spcFile_.Select(target->file) && play) cmdPlay_Click();
     return true;
@@ -274,8 +268,7 @@ void SpcMain::spcDrive_Change() {
 }
 
 void SpcMain::spcDirectory_Change() {
-    // A folder that cannot be listed (removed meanwhile) leaves the file list as it was.
-    spcFile_.SetPath(spcDirectory_.Path());
+    spcFile_.Follow(spcDirectory_);
 }
 
 // ------------------------------------------------------------- Playing

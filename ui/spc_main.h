@@ -16,6 +16,7 @@
 #include "player/play_control.h"
 #include "base/browse_lists.h"
 #include "base/dialog_window.h"
+#include "base/picture.h"
 
 namespace velmoria {
 
@@ -115,7 +116,7 @@ private:
     std::optional<PlayControl> play_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
-    UniqueBitmap pip_;
+    ScaledPicture pip_;
 };
 
 }  // namespace velmoria
