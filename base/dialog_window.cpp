@@ -1,16 +1,50 @@
 #include "base/dialog_window.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
+#include <string_view>
 
+#include "base/paths.h"
 #include "base/resource.h"
+#include "base/win_text.h"
 
 namespace velmoria {
 namespace {
+
+// The paths of a drop, read from its DROPFILES block as DragQueryFileW reads
+// them, so that the shell is not loaded for it. Every read stays inside the block.
+std::vector<std::wstring> DroppedPaths(HGLOBAL drop) {
+    struct DropHeader {
+        DWORD files;  // where the names begin
+        POINT point;
+        BOOL nonClient;
+        BOOL wide;
+    };
+    const SIZE_T size = ::GlobalSize(drop);
+    const auto* block = static_cast<const char*>(::GlobalLock(drop));
+    if (!block) return {};
+    std::vector<std::wstring> paths;
+    DropHeader header{};
+    if (size >= sizeof header) {
+        std::memcpy(&header, block, sizeof header);
+        if (header.files >= sizeof header && header.files < size) {
+            const std::string_view names(block + header.files, size - header.files);
+            if (header.wide) {
+                std::wstring text(names.size() / sizeof(wchar_t), L'\0');
+                std::memcpy(text.data(), names.data(), text.size() * sizeof(wchar_t));
+                paths = SplitNulList(text);
+            } else {
+                paths = SplitNulList(FromAnsi(names));  // NULs convert to NULs
+            }
+        }
+    }
+    ::GlobalUnlock(drop);
+    return paths;
+}
 
 // An empty dialog template: the dialog manager without any controls of its
 // own. DLGTEMPLATE is followed by empty menu, class and title arrays.
@@ -159,15 +193,9 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
         return true;
     case WM_DROPFILES: {
-        const auto drop = reinterpret_cast<HDROP>(wParam);
-        std::vector<std::wstring> paths;
-        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-            path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-            if (!path.empty()) paths.push_back(std::move(path));
-        }
-        ::DragFinish(drop);
+        const auto drop = reinterpret_cast<HGLOBAL>(wParam);
+        const std::vector<std::wstring> paths = DroppedPaths(drop);
+        ::GlobalFree(drop);  // what DragFinish does
         OnDropFiles(paths);
         return true;
     }
@@ -379,7 +407,8 @@ void DialogWindow::AcceptDrops() {
     constexpr UINT kCopyGlobalData = 0x0049;
     ::ChangeWindowMessageFilterEx(hwnd_, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
     ::ChangeWindowMessageFilterEx(hwnd_, kCopyGlobalData, MSGFLT_ALLOW, nullptr);
-    ::DragAcceptFiles(hwnd_, TRUE);
+    // All DragAcceptFiles does, without loading the shell at start-up.
+    ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
 }
 
 void DialogWindow::CenterOnScreen() {

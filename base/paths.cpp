@@ -69,6 +69,40 @@ std::wstring ParentFolder(std::wstring_view filePath) {
     return folder;
 }
 
+std::wstring FirstArgument(std::wstring_view commandLine) {
+    std::size_t i = 0;
+    // The program's name: up to the closing quote, or to the first blank.
+    if (i < commandLine.size() && commandLine[i] == L'"') {
+        const std::size_t close = commandLine.find(L'"', 1);
+        i = close == std::wstring_view::npos ? commandLine.size() : close + 1;
+    }
+    while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') ++i;
+    while (i < commandLine.size() && (commandLine[i] == L' ' || commandLine[i] == L'\t')) ++i;
+    std::wstring argument;
+    bool quoted = false;
+    for (; i < commandLine.size(); ++i) {
+        const wchar_t c = commandLine[i];
+        if (c == L'"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == L' ' || c == L'\t')) {
+            break;
+        } else {
+            argument += c;
+        }
+    }
+    return argument;
+}
+
+std::vector<std::wstring> SplitNulList(std::wstring_view list) {
+    std::vector<std::wstring> texts;
+    while (!list.empty() && list.front() != L'\0') {
+        const std::size_t end = list.find(L'\0');
+        texts.emplace_back(list.substr(0, end));
+        list.remove_prefix(end == std::wstring_view::npos ? list.size() : end + 1);
+    }
+    return texts;
+}
+
 std::wstring FileNameOf(std::wstring_view path) {
     const std::size_t slash = path.find_last_of(L'\\');
     return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));

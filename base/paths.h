@@ -28,6 +28,15 @@ std::wstring ParentFolder(std::wstring_view filePath);
 // it has none): "SPCPLAY.EXE" for C:\P\SPCPLAY.EXE.
 std::wstring FileNameOf(std::wstring_view path);
 
+// The first argument after the program's name on a command line: a quoted
+// part keeps its spaces; backslashes are taken as they are, since paths hold
+// no quotes ("D:\Music\" is the folder D:\Music\). Empty when there is none.
+std::wstring FirstArgument(std::wstring_view commandLine);
+
+// The texts of a list of NUL-terminated texts ended by an empty one, as
+// Windows hands over dropped files; a list cut short ends where it is cut.
+std::vector<std::wstring> SplitNulList(std::wstring_view list);
+
 // The part of text before its first NUL character.
 std::wstring_view StripNulls(std::wstring_view text);
 

@@ -156,10 +156,13 @@ void ProgramFigures() {
     // One start first, so that neither program pays for Wine's own warm-up.
     TimeToWindow(build + L"\\minimal_window.exe", songs.path(), false);
     const double minimal = TimeToWindow(build + L"\\minimal_window.exe", songs.path(), false);
+    const double fair = TimeToWindow(build + L"\\minimal_window_manifest.exe", songs.path(), false);
     const double main = TimeToWindow(installed / L"Velmoria.exe", songs.path(), true);
     std::printf("%-44s %12s\n", "process start to window shown", "median (ms)");
     std::printf("%-44s %12.1f\n", "minimal Win32 program, one window", minimal);
-    std::printf("%-44s %12.1f   (%.2f x the minimal program)\n", "Velmoria.exe, main window", main, main / minimal);
+    std::printf("%-44s %12.1f   (the floor: aim at most 1.10 x)\n", "the same with Velmoria's manifest", fair);
+    std::printf("%-44s %12.1f   (%.2f x the floor, %.2f x the bare program)\n", "Velmoria.exe, main window", main,
+                main / fair, main / minimal);
 }
 
 }  // namespace

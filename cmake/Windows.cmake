@@ -5,7 +5,7 @@
 enable_language(RC)
 
 set(VELMORIA_WIN_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 shell32 advapi32)
+set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 advapi32)
 set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
 set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/base/resource.h
@@ -115,6 +115,13 @@ if(VELMORIA_TESTS)
     add_executable(minimal_window WIN32 bench/minimal_window.cpp)
     target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+    add_executable(minimal_window_manifest WIN32 bench/minimal_window.cpp bench/minimal_window.rc)
+    target_compile_definitions(minimal_window_manifest PRIVATE MINIMAL_WITH_MANIFEST ${VELMORIA_WIN_DEFINITIONS})
+    target_include_directories(minimal_window_manifest PRIVATE ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(minimal_window_manifest PRIVATE comctl32)
+    target_link_options(minimal_window_manifest PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+    set_property(SOURCE bench/minimal_window.rc APPEND PROPERTY OBJECT_DEPENDS
+        ${CMAKE_BINARY_DIR}/generated/velmoria.manifest)
     add_executable(settings_writer bench/settings_writer.cpp)
     target_link_libraries(settings_writer PRIVATE velmoria_win)
     target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})

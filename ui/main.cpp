@@ -2,11 +2,10 @@
 // player (SPCPlay, WinSPC or ZD-SPC). The main window is the program.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "base/process_setup.h"
 #include "app/program.h"
-#include "base/win_handles.h"
+#include "base/paths.h"
 #include "base/win_text.h"
 #include "player/win_player_system.h"
 #include "ui/spc_main.h"
@@ -23,8 +22,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Form_Load()) return 1;
     main.Show();
     // "Open with" and shortcuts name a folder or a song: go there, and play the song.
-    int count = 0;
-    const velmoria::UniqueLocal arguments(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    if (arguments && count > 1) main.OpenPath(static_cast<PWSTR*>(arguments.get())[1], true);
+    if (const std::wstring path = velmoria::FirstArgument(::GetCommandLineW()); !path.empty()) {
+        main.OpenPath(path, true);
+    }
     return main.Run();
 }

@@ -13,6 +13,18 @@ namespace {
 
 using namespace std::literals;
 
+// What "Open with", a shortcut or a drop hands the program.
+TEST(Paths, TheFirstArgumentAndADropList) {
+    EXPECT_EQ(FirstArgument(L"\"C:\\Program Files\\Velmoria.exe\" \"D:\\My Music\\a.spc\" more"), L"D:\\My Music\\a.spc");
+    EXPECT_EQ(FirstArgument(L"Velmoria.exe   D:\\Music\\"), L"D:\\Music\\");
+    EXPECT_EQ(FirstArgument(L"Velmoria.exe \"D:\\Music\\\""), L"D:\\Music\\");  // a backslash before the quote stays
+    EXPECT_EQ(FirstArgument(L"\"C:\\V\\Velmoria.exe\""), L"");
+    EXPECT_EQ(FirstArgument(L"\"C:\\V\\Velmoria.exe"), L"");  // no closing quote
+    EXPECT_EQ(SplitNulList(L"C:\\a\0D:\\b c\0\0ignored"sv), (std::vector<std::wstring>{L"C:\\a", L"D:\\b c"}));
+    EXPECT_EQ(SplitNulList(L"C:\\cut"sv), std::vector<std::wstring>{L"C:\\cut"});
+    EXPECT_TRUE(SplitNulList(L"\0C:\\a"sv).empty());
+}
+
 TEST(Paths, JoinParentStripAndTrim) {
     EXPECT_EQ(JoinPath(L"C:\\Players", L"Velmoria.ini"), L"C:\\Players\\Velmoria.ini");
     EXPECT_EQ(JoinPath(L"C:\\", L"Velmoria.ini"), L"C:\\Velmoria.ini");  // a drive root
