@@ -19,9 +19,21 @@ constexpr int kDriveListVisibleItems = 12;
 // Posted to the drive list's combo box when labels have been read.
 constexpr UINT kLabelsArrived = WM_APP + 0x40;
 
-bool NameLess(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_LESS_THAN;
+// Sorts names as the file system compares them: ordinally, ignoring case.
+// Each name is upper-cased once, rather than once for every comparison, which
+// in a folder of 100,000 songs is the difference that shows.
+void SortByName(std::vector<std::wstring>& names) {
+    std::vector<std::wstring> keys(names);
+    for (std::wstring& key : keys) {
+        if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    }
+    std::vector<std::size_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<std::wstring> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(names[i]));
+    names.swap(sorted);
 }
 
 // The visible entries of a folder, in one pass over it: its subfolders, and
@@ -47,8 +59,8 @@ bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vec
         }
     } while (::FindNextFileW(find.get(), &entry));
     if (::GetLastError() != ERROR_NO_MORE_FILES) return false;
-    if (folders) std::sort(folders->begin(), folders->end(), NameLess);
-    if (files) std::sort(files->begin(), files->end(), NameLess);
+    if (folders) SortByName(*folders);
+    if (files) SortByName(*files);
     return true;
 }
 
@@ -570,7 +582,6 @@ bool FolderList::SetPath(std::wstring_view path) {
     levels_ = static_cast<int>(names.size());
     const int depth = indents.back() + 1;
     for (std::wstring& name : subfolders) {
-        paths_.push_back(JoinPath(full, name));
         names.push_back(std::move(name));
         indents.push_back(depth);
     }
@@ -586,7 +597,8 @@ void FolderList::OpenSelected() {
     const int index = ListIndex();
     if (index < 0) return;
     // A folder that has gone meanwhile cannot be opened; the list stays.
-    SetPath(std::wstring(paths_[static_cast<std::size_t>(index)]));
+    // A level of the current path, or a subfolder, whose path is made only now.
+    SetPath(index < levels_ ? std::wstring(paths_[static_cast<std::size_t>(index)]) : JoinPath(path_, Entry(index)));
 }
 
 void FolderList::OnNotify(WORD code) {

@@ -178,7 +178,7 @@ private:
     std::wstring path_;
     std::wstring filePatterns_;
     std::optional<std::vector<std::wstring>> files_;
-    std::vector<std::wstring> paths_;  // full path of each entry
+    std::vector<std::wstring> paths_;  // full path of each level of the current path
     int levels_ = 0;                   // entries from the root down to the current folder
 };
 

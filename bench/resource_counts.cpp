@@ -64,11 +64,11 @@ unsigned CountWindows() {
     return count;
 }
 
-std::size_t CountPrivateBytes() {
+std::size_t CountPrivateBytes(HANDLE process) {
     std::size_t bytes = 0;
     MEMORY_BASIC_INFORMATION region{};
     for (const char* address = nullptr;
-         ::VirtualQuery(address, &region, sizeof region) == sizeof region;
+         ::VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
          address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
         if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
     }
@@ -76,6 +76,13 @@ std::size_t CountPrivateBytes() {
 }
 
 }  // namespace
+
+std::size_t PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    return memory.PrivateUsage ? memory.PrivateUsage : CountPrivateBytes(process);
+}
 
 ResourceCounts CountResources() {
     const HANDLE self = ::GetCurrentProcess();
@@ -86,10 +93,7 @@ ResourceCounts CountResources() {
     if (counts.gdiObjects == 0) counts.gdiObjects = CountGdiTable();
     counts.userObjects = ::GetGuiResources(self, GR_USEROBJECTS);
     if (counts.userObjects == 0) counts.userObjects = CountWindows();
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    ::GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    counts.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : CountPrivateBytes();
+    counts.privateBytes = PrivateBytes(self);
     return counts;
 }
 

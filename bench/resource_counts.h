@@ -1,7 +1,9 @@
-// What a process holds, for the soak test: kernel handles, GDI and USER
+// What a process holds, for the soak test and the memory figures: kernel handles, GDI and USER
 // objects, and private bytes. Wine leaves the usual counters at zero, so each
 // figure falls back on counting for itself where the system does not say.
 #pragma once
+
+#include <windows.h>
 
 #include <cstddef>
 
@@ -15,5 +17,7 @@ struct ResourceCounts {
 };
 
 ResourceCounts CountResources();
+// The private bytes of any process (opened for PROCESS_QUERY_INFORMATION).
+std::size_t PrivateBytes(HANDLE process);
 
 }  // namespace velmoria::test

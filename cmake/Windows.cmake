@@ -110,8 +110,8 @@ target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 # and read-only disks, a folder of 100,000 songs): run by scripts/bench.sh,
 # built with everything else so that they cannot rot.
 if(VELMORIA_TESTS)
-    add_executable(list_bench bench/list_bench.cpp)
-    target_link_libraries(list_bench PRIVATE velmoria_test_support)
+    add_executable(list_bench bench/list_bench.cpp bench/resource_counts.cpp)
+    target_link_libraries(list_bench PRIVATE velmoria_test_support psapi)
     add_executable(minimal_window WIN32 bench/minimal_window.cpp)
     target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})

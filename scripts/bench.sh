@@ -26,17 +26,19 @@ figures() {
         grep -E '^\[ figures|^\[ +(OK|FAILED|SKIPPED) +\] .*\(' || true
 }
 
-echo "== Lists, size and start-up"
-wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
-
-echo
-echo "== A folder of 100,000 songs"
 large="$WINEPREFIX/drive_c/velmoria-bench/songs-100000"
 if [ ! -d "$large" ]; then
     mkdir -p "$large"
     (cd "$large" && seq -f 'Song %06g.spc' 1 100000 | xargs -d '\n' touch)
 fi
-VELMORIA_LARGE_FOLDER='C:\velmoria-bench\songs-100000' figures 'LargeFolder.*'
+export VELMORIA_LARGE_FOLDER='C:\velmoria-bench\songs-100000'
+
+echo "== Lists, size, start-up and memory"
+wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
+
+echo
+echo "== A folder of 100,000 songs"
+figures 'LargeFolder.*'
 
 echo
 echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops"
