@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Prints the benchmark figures, all under Wine on a private Xvfb display:
 # filling the browsing lists from large folders beside a bare enumeration of
-# the same folder, the program's size and its start-up time beside a minimal
-# window program, a folder of 100,000 songs, a soak of 1,000 plays and stops
+# the same folder (a folder of 100,000 songs opened with one read for both
+# lists), the program's size, its start-up time beside a one-window program
+# bare and with the same manifest (the fair floor), its private bytes idle and
+# with 100,000 songs listed, a folder of 100,000 songs played from, a soak of
+# 1,000 plays and stops
 # with the process's counts, 200 kills of a writer in mid-write, the writers
-# on a full and a read-only disk; then a long run of the settings fuzzer.
+# on a full and a read-only disk; then long runs of the two fuzzers.
 # Times are figures only: nothing here passes or fails on time. The large
 # folders are kept in build/bench-prefix, so later runs do not make them again.
 set -euo pipefail
@@ -50,11 +53,15 @@ VELMORIA_KILL_RUNS=${VELMORIA_BENCH_KILL_RUNS:-200} figures 'KilledWriter.*'
 figures 'FaultyDriveTest.*:MisbehavingPlayerTest.*:BadInput.*:OddDrive.*'
 
 echo
-echo "== Settings fuzzer, ${VELMORIA_BENCH_FUZZ_RUNS:-1000000} inputs"
+echo "== Fuzzers, ${VELMORIA_BENCH_FUZZ_RUNS:-1000000} inputs each"
 cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS" >/dev/null
-corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-"$BUILD_ROOT/fuzz/settings_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len=4096 -print_final_stats=1 \
-    "$corpus" "$VELMORIA_ROOT/tests/fuzz/seeds" 2>&1 | grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb|INFO: A corpus)|ERROR|SUMMARY" || true
-rm -rf "$corpus"
+for fuzz in settings:seeds spc_tag:spc_seeds; do
+    echo "-- ${fuzz%%:*}"
+    corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
+    "$BUILD_ROOT/fuzz/${fuzz%%:*}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len=4096 -print_final_stats=1 \
+        "$corpus" "$VELMORIA_ROOT/tests/fuzz/${fuzz#*:}" 2>&1 |
+        grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb|INFO: A corpus)|ERROR|SUMMARY" || true
+    rm -rf "$corpus"
+done
