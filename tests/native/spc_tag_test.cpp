@@ -58,8 +58,7 @@ TEST(SpcTag, TheMarkerDecidesOnlyWhenTheTitleIsNoText) {
     Put(untagged, 0x2E, "\x05\x80junk");
     const auto none = ReadSongDetails(untagged, {});
     ASSERT_TRUE(none);
-    EXPECT_EQ(none->title, "");
-    EXPECT_EQ(PlayLengthText(*none), "");
+    EXPECT_EQ(none->title + PlayLengthText(*none), "");
 
     std::string marked27 = Header(27);
     Put(marked27, 0x2E, "Tagged Anyway");
