@@ -1,6 +1,6 @@
 // What the whole program shares for its lifetime: the settings file (in the
-// program's folder, or the user's when that takes no file), the settings held in memory, and the operating system as
-// the players are reached through it. wWinMain creates the one instance; the
+// program's folder, or the user's when that takes no file), the settings held
+// in memory, and the operating system as the players are reached through it. wWinMain creates the one instance; the
 // windows reach it through the reference they are given, and tests build
 // their own over a folder of their choosing.
 #pragma once

@@ -64,6 +64,15 @@ bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vec
     return true;
 }
 
+// A list's one tool in its tooltip.
+TTTOOLINFOW TipToolOf(HWND list) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = list;
+    tool.uId = 1;
+    return tool;
+}
+
 // Where the root of a full path ends: after "C:\" or after "\\server\share\".
 std::size_t RootLength(std::wstring_view path) {
     if (path.size() >= 2 && path[1] == L':') return std::min<std::size_t>(3, path.size());
@@ -449,10 +458,7 @@ void BrowseListBox::ShowTip() {
     if (pointed_ < 0) return;
     std::wstring text = TipText(pointed_);
     if (text.empty()) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = list_;
-    tool.uId = 1;
+    TTTOOLINFOW tool = TipToolOf(list_);
     if (!tip_) {
         // Made when first needed: most runs never show one.
         const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
@@ -477,10 +483,7 @@ void BrowseListBox::ShowTip() {
 
 void BrowseListBox::HideTip() {
     if (!tip_) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = list_;
-    tool.uId = 1;
+    TTTOOLINFOW tool = TipToolOf(list_);
     ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -688,7 +691,7 @@ bool FileList::Select(std::wstring_view name) {
 
 std::wstring FileList::TipText(int index) const {
     std::wstring text = Entry(index);
-    if (!MatchesFilePattern(text, L"*.SPC")) return text;
+    if (!MatchesFilePattern(text, kSpcFilePattern)) return text;
     // Read only now, for the one entry under the pointer: a list fill never
     // opens a file. A file that has gone or cannot be read shows its name.
     const UniqueFile file(::CreateFileW(ExtendedLengthPath(JoinPath(folder_, text)).c_str(), GENERIC_READ,

@@ -10,6 +10,9 @@
 namespace velmoria {
 namespace {
 
+// The art generator's key colour (magenta), as a 32-bit DIB holds it.
+constexpr std::uint32_t kKeyColour = 0xFF00FF;
+
 BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -69,7 +72,7 @@ void Resample(const std::vector<std::uint32_t>& from, int fromWidth, int fromHei
 
 }  // namespace
 
-void ScaledPicture::Load(std::initializer_list<Drawing> drawings, SIZE size96, COLORREF transparent, int dpi) {
+void ScaledPicture::Load(std::initializer_list<Drawing> drawings, SIZE size96, int dpi) {
     bitmap_.reset();
     size_ = {};
     const int percent = NearestArtPercent(dpi);
@@ -91,9 +94,7 @@ void ScaledPicture::Load(std::initializer_list<Drawing> drawings, SIZE size96, C
         return;
     }
     // The key colour becomes transparent; every other pixel is opaque.
-    const std::uint32_t key = (static_cast<std::uint32_t>(GetRValue(transparent)) << 16) |
-                              (static_cast<std::uint32_t>(GetGValue(transparent)) << 8) | GetBValue(transparent);
-    for (std::uint32_t& pixel : pixels) pixel = (pixel & 0xFFFFFF) == key ? 0 : (pixel | 0xFF000000u);
+    for (std::uint32_t& pixel : pixels) pixel = (pixel & 0xFFFFFF) == kKeyColour ? 0 : (pixel | 0xFF000000u);
 
     const int width = ::MulDiv(size96.cx, dpi, 96);
     const int height = ::MulDiv(size96.cy, dpi, 96);

@@ -1,8 +1,8 @@
 // A picture from the program's resources, at its size for a DPI. Each picture
 // is drawn at several scales; the one nearest the DPI is taken and, when the
 // DPI falls between, resampled smoothly rather than enlarged pixel by pixel.
-// One colour of the drawings stands for transparency; it becomes a real alpha
-// channel, so the edges blend with what lies below.
+// The drawings' key colour, magenta, stands for transparency; it becomes a
+// real alpha channel, so the edges blend with what lies below.
 #pragma once
 
 #include <windows.h>
@@ -21,7 +21,7 @@ public:
     };
 
     // Makes the picture for dpi; size96 is its size at 96 DPI.
-    void Load(std::initializer_list<Drawing> drawings, SIZE size96, COLORREF transparent, int dpi);
+    void Load(std::initializer_list<Drawing> drawings, SIZE size96, int dpi);
     SIZE size() const { return size_; }
     void Draw(HDC dc, int left, int top) const;
 

@@ -13,6 +13,9 @@
 
 namespace velmoria {
 
+// The names SPC files go by.
+inline constexpr std::wstring_view kSpcFilePattern = L"*.SPC";
+
 // Where the extended tag begins, and how much of it is worth reading.
 inline constexpr std::size_t kSpcHeaderBytes = 0x100;
 inline constexpr std::size_t kExtendedTagOffset = 0x10200;

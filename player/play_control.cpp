@@ -122,7 +122,7 @@ void PlayControl::PlayCurrentSpcPlay(const std::wstring& spcPath) {
 // "-q" reaches the running copy and ends it. With none running there is
 // nothing to end, and no reason to start the player at all.
 void PlayControl::StopCurrentSpcPlay() {
-    if (system_.FindClassWindow(kCurrentSpcPlayClass, exeName_) == 0) return;
+    if (FindCurrentSpcPlay() == 0) return;
     system_.StartProcess(QuotedCommandLine(playerPath_, L"-q"), ShowStyle::MinimizedNoActivate);
 }
 
@@ -146,6 +146,8 @@ WindowId PlayControl::FindZdSpc() {
     return Find(kZdSpcSecondSearch, TitleContains);
 }
 
+WindowId PlayControl::FindCurrentSpcPlay() { return system_.FindClassWindow(kCurrentSpcPlayClass, exeName_); }
+
 WindowId PlayControl::Find(std::wstring_view search, std::int32_t mode, ProcessId process) {
     return system_.FindTitledWindow(search, mode, process, exeName_);
 }
@@ -154,7 +156,7 @@ WindowId PlayControl::Find(std::wstring_view search, std::int32_t mode, ProcessI
 void PlayControl::AdoptRunningPlayer() {
     try {
         if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
-            if (system_.FindClassWindow(kCurrentSpcPlayClass, exeName_)) view_.SetCaption(kRunningSpcPlay);
+            if (FindCurrentSpcPlay()) view_.SetCaption(kRunningSpcPlay);
         } else if (IsWinSpc(playerPath_)) {
             if (Find(kWinSpcStopSearch, TitleEnds)) view_.SetCaption(kRunningWinSpc);
         } else if (IsSpcPlay(playerPath_)) {

@@ -130,6 +130,7 @@ private:
     void StopCurrentSpcPlay();
     void KillZDSpc();
     WindowId FindZdSpc();
+    WindowId FindCurrentSpcPlay();
     WindowId Find(std::wstring_view search, std::int32_t mode, ProcessId process = 0);
 
     PlayerView& view_;

@@ -22,7 +22,6 @@ constexpr TwipsRect kAboutLabel3{3060, 2340, 2205, 690};
 constexpr TwipsRect kAboutLabel2{3120, 360, 2175, 435};
 constexpr TwipsRect kAboutLabel1{3120, 60, 2235, 255};
 constexpr SIZE kPicturePixels96{279, 287};
-constexpr COLORREF kPictureTransparent = RGB(255, 0, 255);
 
 // frmCredits, in twips.
 constexpr int kCreditsWidthTwips = 1470;
@@ -58,8 +57,7 @@ void AboutWindow::OnCreate() {
 }
 
 void AboutWindow::OnLayout() {
-    picture_.Load({{100, IDB_ABOUT}, {150, IDB_ABOUT_150}, {200, IDB_ABOUT_200}}, kPicturePixels96,
-                  kPictureTransparent, dpi());
+    picture_.Load({{100, IDB_ABOUT}, {150, IDB_ABOUT_150}, {200, IDB_ABOUT_200}}, kPicturePixels96, dpi());
     SetLabelFace(IDC_AboutLabel3, L"MS Sans Serif", 30);
     SetLabelFace(IDC_AboutLabel5, L"Arial", 8.25);
 }

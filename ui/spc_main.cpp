@@ -9,6 +9,7 @@
 #include "ui/about.h"
 #include "base/message_box.h"
 #include "base/resource.h"
+#include "base/spc_tag.h"
 
 namespace velmoria {
 namespace {
@@ -35,10 +36,7 @@ constexpr TwipsRect kCmdStop{2820, 3360, 675, 375};
 constexpr std::array<const wchar_t*, 6> kSamplingRates = {L"8000Hz",  L"11025Hz", L"22050Hz",
                                                           L"44100Hz", L"16000Hz", L"32000Hz"};
 
-constexpr std::wstring_view kSpcPattern = L"*.SPC";
-
 constexpr SIZE kPipPixels96{44, 103};
-constexpr COLORREF kPipTransparent = RGB(255, 0, 255);
 constexpr int kSamplingVisibleItems = 6;
 
 constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
@@ -95,7 +93,7 @@ void SpcMain::OnCreate() {
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
     AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
-                      kSpcPattern, CurrentDirectory());
+                      kSpcFilePattern, CurrentDirectory());
 }
 
 void SpcMain::CreateControls() {
@@ -126,7 +124,7 @@ void SpcMain::CreateControls() {
 }
 
 void SpcMain::OnLayout() {
-    pip_.Load({{100, IDB_PIP}, {150, IDB_PIP_150}, {200, IDB_PIP_200}}, kPipPixels96, kPipTransparent, dpi());
+    pip_.Load({{100, IDB_PIP}, {150, IDB_PIP_150}, {200, IDB_PIP_200}}, kPipPixels96, dpi());
     SetLabelFace(IDC_Label1, L"MS Sans Serif", 13.5);
     FitCheckBoxText(IDC_chkADSR);
     FitComboField(IDC_spcDrive, kSpcDrive);
@@ -238,7 +236,7 @@ void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
 // ------------------------------------------------------------- Browsing
 
 bool SpcMain::OpenPath(std::wstring_view path, bool play) {
-    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcPattern);
+    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern);
     if (!target) return false;
     // The file list follows a folder change by itself, but not a drop on the
     // folder already shown, whose files may have changed since.
