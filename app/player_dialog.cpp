@@ -3,8 +3,9 @@
 #include <commctrl.h>
 
 #include "app/settings_file.h"
-#include "base/message_box.h"
-#include "base/resource.h"
+#include "app/message.h"
+#include "app/player_dialog_ids.h"
+#include "app/program_icon.h"
 
 namespace velmoria {
 namespace {
@@ -38,7 +39,7 @@ void PlayerDialog::Show() {
 }
 
 void PlayerDialog::OnCreate() {
-    UseProgramIcon();
+    UseIcon(IDI_VELMORIA);
     CreateControl(WC_COMBOBOXW, L"", kDropDownListStyle, 0, IDC_exeDrive, kExeDrive);
     CreateControl(WC_LISTBOXW, L"Folders", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeDir, kExeDir);
     CreateControl(WC_LISTBOXW, L"Players", kBrowseListStyle, WS_EX_CLIENTEDGE, IDC_exeFile, kExeFile);

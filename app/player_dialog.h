@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "app/program.h"
-#include "base/browse_lists.h"
-#include "base/dialog_window.h"
+#include "browse/browse_lists.h"
+#include "wintk/dialog_window.h"
 
 namespace velmoria {
 

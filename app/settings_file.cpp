@@ -5,8 +5,8 @@
 
 #include <utility>
 
-#include "base/win_handles.h"
-#include "base/win_text.h"
+#include "wintk/win_handles.h"
+#include "wintk/win_text.h"
 #include "base/paths.h"
 #include "player/win_routines.h"
 

@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
 #include "app/player_dialog.h"
-#include "base/message_box.h"
-#include "base/player_kind.h"
+#include "app/message.h"
+#include "player/player_kind.h"
 #include "player/win_routines.h"
 
 namespace velmoria {

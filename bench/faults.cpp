@@ -6,8 +6,8 @@
 #include <random>
 
 #include "app/player_dialog.h"
-#include "base/win_handles.h"
-#include "base/win_text.h"
+#include "wintk/win_handles.h"
+#include "wintk/win_text.h"
 #include "base/paths.h"
 #include "tests/wine/fixture.h"
 

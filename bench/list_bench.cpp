@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "base/win_handles.h"
-#include "base/win_text.h"
+#include "wintk/win_handles.h"
+#include "wintk/win_text.h"
 #include "base/paths.h"
-#include "base/browse_lists.h"
+#include "browse/browse_lists.h"
 #include "bench/resource_counts.h"
 #include "tests/support/win_test_support.h"
 

@@ -12,7 +12,7 @@
 #include "player/win_player_system.h"
 #include "bench/resource_counts.h"
 #include "tests/support/win_test_support.h"
-#include "base/resource.h"
+#include "ui/spc_main_ids.h"
 #include "ui/spc_main.h"
 
 namespace velmoria::test {

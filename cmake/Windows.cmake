@@ -8,7 +8,7 @@ set(VELMORIA_WIN_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
 set(VELMORIA_WIN_LIBRARIES comctl32 gdi32 user32 advapi32)
 set(VELMORIA_RESOURCES ${CMAKE_SOURCE_DIR}/ui/velmoria.rc)
 set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
-    ${CMAKE_SOURCE_DIR}/base/resource.h
+    ${CMAKE_SOURCE_DIR}/ui/spc_main_ids.h ${CMAKE_SOURCE_DIR}/ui/about_ids.h ${CMAKE_SOURCE_DIR}/app/program_icon.h
     ${CMAKE_BINARY_DIR}/generated/velmoria.manifest
     ${CMAKE_BINARY_DIR}/generated/velmoria_version.h
     ${CMAKE_SOURCE_DIR}/ui/art/velmoria.ico
@@ -22,12 +22,23 @@ set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
 target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
 add_library(velmoria_win STATIC
-    base/browse_lists.cpp
-    base/dialog_window.cpp
-    base/message_box.cpp
-    base/picture.cpp
-    base/process_setup.cpp
-    base/win_text.cpp
+    browse/browse_lists.cpp
+    browse/drive_list.cpp
+    browse/file_list.cpp
+    browse/folder_list.cpp
+    browse/folder_read.cpp
+    browse/list_box.cpp
+    wintk/buttons.cpp
+    wintk/dialog_labels.cpp
+    wintk/dialog_modal.cpp
+    wintk/dialog_window.cpp
+    wintk/dropped_files.cpp
+    wintk/fonts.cpp
+    wintk/message_loop.cpp
+    wintk/message_box.cpp
+    wintk/picture.cpp
+    wintk/process_setup.cpp
+    wintk/win_text.cpp
     player/win_player_system.cpp
     player/win_routines.cpp
     app/player_dialog.cpp

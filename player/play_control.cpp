@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/player_kind.h"
+#include "player/player_kind.h"
 #include "base/paths.h"
 #include "player/title_match.h"
 

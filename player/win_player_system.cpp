@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 #include "player/win_routines.h"
 
 namespace velmoria {

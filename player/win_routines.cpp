@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 #include "base/paths.h"
 
 namespace velmoria {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/resource.h"
+#include "ui/about_ids.h"
 #include "velmoria_version.h"
 
 namespace velmoria {
@@ -45,7 +45,7 @@ void AboutWindow::Show(HWND mainWindow) {
 }
 
 void AboutWindow::OnCreate() {
-    UseProgramIcon();
+    UseIcon(IDI_VELMORIA);
 
     CreateControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_cmdClose, kCmdClose);
     CreateLabel(L"Art \u00A9 2026 the Velmoria project", IDC_AboutLabel5, kAboutLabel5, LabelAlign::Centre);

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "base/win_handles.h"
-#include "base/dialog_window.h"
-#include "base/picture.h"
+#include "wintk/win_handles.h"
+#include "wintk/dialog_window.h"
+#include "wintk/picture.h"
 
 namespace velmoria {
 

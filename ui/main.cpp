@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "base/process_setup.h"
+#include "wintk/process_setup.h"
 #include "app/program.h"
 #include "base/paths.h"
-#include "base/win_text.h"
+#include "wintk/win_text.h"
 #include "player/win_player_system.h"
 #include "ui/spc_main.h"
 

@@ -5,11 +5,11 @@
 #include <array>
 
 #include "app/player_dialog.h"
-#include "base/player_kind.h"
+#include "player/player_kind.h"
 #include "ui/about.h"
-#include "base/message_box.h"
-#include "base/resource.h"
-#include "base/spc_tag.h"
+#include "app/message.h"
+#include "ui/spc_main_ids.h"
+#include "spc/spc_tag.h"
 
 namespace velmoria {
 namespace {
@@ -86,7 +86,7 @@ void SpcMain::OnCreate() {
     ::SetMenu(hwnd(), ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
     popupMenus_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_SPCPOPUP)));
     accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    UseProgramIcon();
+    UseIcon(IDI_VELMORIA);
     AcceptDrops();
 
     CreateControls();

@@ -12,11 +12,11 @@
 
 #include "app/program.h"
 #include "app/startup.h"
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 #include "player/play_control.h"
-#include "base/browse_lists.h"
-#include "base/dialog_window.h"
-#include "base/picture.h"
+#include "browse/browse_lists.h"
+#include "wintk/dialog_window.h"
+#include "wintk/picture.h"
 
 namespace velmoria {
 

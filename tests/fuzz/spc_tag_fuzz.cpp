@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "base/spc_tag.h"
+#include "spc/spc_tag.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/paths.h"
-#include "base/player_kind.h"
-#include "base/twips.h"
+#include "player/player_kind.h"
+#include "wintk/twips.h"
 #include "player/command_line.h"
 #include "player/title_match.h"
 

@@ -1,5 +1,5 @@
 // The SPC tag reader on the shapes real files have.
-#include "base/spc_tag.h"
+#include "spc/spc_tag.h"
 
 #include <gmock/gmock.h>
 

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/dialog_window.h"
+#include "wintk/dialog_window.h"
 #include "base/paths.h"
-#include "base/win_handles.h"
-#include "base/win_text.h"
+#include "wintk/win_handles.h"
+#include "wintk/win_text.h"
 #include "player/win_routines.h"
 
 namespace velmoria::test {

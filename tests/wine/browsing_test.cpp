@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 #include "tests/wine/fixture.h"
 
 namespace velmoria::test {

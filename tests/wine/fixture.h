@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/program.h"
-#include "base/resource.h"
+#include "app/player_dialog_ids.h"
+#include "ui/about_ids.h"
+#include "ui/spc_main_ids.h"
 #include "player/win_player_system.h"
 #include "tests/support/win_test_support.h"
 #include "ui/spc_main.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/paths.h"
-#include "base/win_text.h"
+#include "wintk/win_text.h"
 #include "tests/wine/fixture.h"
 
 namespace velmoria::test {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/settings_file.h"
-#include "base/win_handles.h"
-#include "base/win_text.h"
+#include "wintk/win_handles.h"
+#include "wintk/win_text.h"
 #include "tests/support/win_test_support.h"
 
 #include <gmock/gmock.h>

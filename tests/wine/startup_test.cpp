@@ -1,7 +1,7 @@
 // Start-up as a user meets it: the first run with its message and the player
 // dialog, the settings read at start, compact mode restored, the SPCPlay
 // options given their values, and the dialog's Save.
-#include "base/process_setup.h"
+#include "wintk/process_setup.h"
 #include "tests/wine/fixture.h"
 
 namespace velmoria::test {

@@ -1,11 +1,11 @@
-#include "base/picture.h"
+#include "wintk/picture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "base/twips.h"
+#include "wintk/twips.h"
 
 namespace velmoria {
 namespace {

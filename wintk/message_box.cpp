@@ -1,10 +1,10 @@
-#include "base/message_box.h"
+#include "wintk/message_box.h"
 
 #include <string>
 
 namespace velmoria {
 
-void ShowMessage(HWND owner, std::wstring_view text, MessageIcon icon) {
+void ShowMessageBox(HWND owner, std::wstring_view title, std::wstring_view text, MessageIcon icon) {
     UINT flags = MB_OK;
     if (icon == MessageIcon::Question) flags |= MB_ICONQUESTION;
     if (icon == MessageIcon::Stop) flags |= MB_ICONSTOP;
@@ -13,7 +13,8 @@ void ShowMessage(HWND owner, std::wstring_view text, MessageIcon icon) {
         flags |= MB_TASKMODAL;
     }
     const std::wstring message(text);
-    ::MessageBoxW(owner, message.c_str(), kProgramTitle, flags);
+    const std::wstring caption(title);
+    ::MessageBoxW(owner, message.c_str(), caption.c_str(), flags);
 }
 
 }  // namespace velmoria

@@ -1,4 +1,4 @@
-#include "base/process_setup.h"
+#include "wintk/process_setup.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "base/win_text.h"
+#include "wintk/win_text.h"
 
 #include <climits>
 #include <vector>
 
 #include "base/paths.h"
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 
 namespace velmoria {
 

@@ -9,7 +9,7 @@
 
 #include <initializer_list>
 
-#include "base/win_handles.h"
+#include "wintk/win_handles.h"
 
 namespace velmoria {
 

@@ -1,4 +1,4 @@
-#include "base/spc_tag.h"
+#include "spc/spc_tag.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "base/win_handles.h"
-#include "base/twips.h"
+#include "wintk/buttons.h"
+#include "wintk/fonts.h"
+#include "wintk/message_loop.h"
+#include "wintk/twips.h"
+#include "wintk/win_handles.h"
 
 namespace velmoria {
 
@@ -110,8 +113,8 @@ protected:
     // The outer window size that gives the client size, with this window's frame.
     SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips) const;
 
-    // Gives the window the program's icon, in the title bar and the task bar.
-    void UseProgramIcon();
+    // Gives the window an icon from the resources, in the title bar and the task bar.
+    void UseIcon(int resource);
     // Takes files and folders dropped on the window (OnDropFiles), also from
     // Explorer running at a lower integrity level.
     void AcceptDrops();
@@ -156,34 +159,5 @@ private:
     std::vector<HWND> disabledForModal_;
     HWND activeBeforeModal_ = nullptr;
 };
-
-// Offers a message to the accelerators (for acceleratorWindow, only while it
-// is enabled) and to the dialog manager of the dialog it belongs to. True when
-// one of them took it; otherwise it is to be translated and dispatched.
-bool PreTranslate(MSG& message, HWND acceleratorWindow, HACCEL accelerators);
-
-// True when a WM_GETDLGCODE (given its lParam) asks about a press of Enter:
-// a control that takes Enter for itself answers DLGC_WANTMESSAGE then.
-bool AsksAboutEnter(LPARAM getDlgCodeParam);
-
-// Makes Enter on a focused button click it. The dialog manager gives Enter
-// to an owner-drawn button's dialog as IDOK instead, so a picture button
-// would otherwise act on Space alone.
-void ClickOnEnter(HWND button);
-
-// Draws a push button's face in the current visual style, or the classic
-// one where there is none; the face's content is left to the caller.
-void DrawButtonFace(HWND button, HDC dc, const RECT& face, bool pushed, bool disabled);
-
-// The program's message loop; returns the exit code of WM_QUIT.
-int RunMessageLoop(HWND acceleratorWindow, HACCEL accelerators);
-
-// The system's dialog font at a DPI: the font of every control that has no
-// font of its own.
-UniqueFont CreateDialogFont(int dpi);
-
-// A font of a given face and size, regular weight. Where the face is not
-// installed, the first installed plain sans-serif face serves instead.
-UniqueFont CreateFaceFont(const wchar_t* face, double points, int dpi, bool underline);
 
 }  // namespace velmoria

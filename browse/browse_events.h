@@ -1,0 +1,31 @@
+// What the browsing lists tell the window that owns them, and the window
+// styles of the controls they take over.
+#pragma once
+
+#include <windows.h>
+
+namespace velmoria {
+
+// What the lists tell the window that owns them.
+class BrowseEvents {
+public:
+    virtual void OnDriveChange() {}   // the user picked another drive
+    virtual void OnFolderChange() {}  // the folder list's current folder changed
+    virtual void OnFileDblClick() {}
+    // The character code of a key typed in the file list, before the list's
+    // own handling; a handler that sets it to 0 swallows the key.
+    virtual void OnFileKeyPress(short& /*keyAscii*/) {}
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; the
+    // position in twips.
+    virtual void OnFileMouseDown(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {}
+
+protected:
+    ~BrowseEvents() = default;
+};
+
+// Window styles of the lists, for the windows that create them.
+inline constexpr DWORD kDropDownListStyle = CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+inline constexpr DWORD kBrowseListStyle =
+    LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+
+}  // namespace velmoria

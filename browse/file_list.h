@@ -1,0 +1,48 @@
+// The file list: the files of a folder that match a pattern, sorted by name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browse/folder_list.h"
+#include "browse/list_box.h"
+
+namespace velmoria {
+
+class FileList : public BrowseListBox {
+public:
+    using BrowseListBox::BrowseListBox;
+    // patterns: wildcards separated by ";", compared without regard to case.
+    void Attach(HWND list, std::wstring_view patterns);
+
+    const std::wstring& Path() const { return folder_; }
+
+    // Lists the matching ordinary files of folder, sorted by name, none
+    // selected. A folder that cannot be listed leaves the list as it was and
+    // gives false.
+    bool SetPath(std::wstring_view folder);
+    // Lists the files of the folder list's current folder: those its read
+    // found, or, once they were taken, the folder read again.
+    void Follow(FolderList& folders);
+
+    // Selects the entry of that name (in any case); false when there is none.
+    bool Select(std::wstring_view name);
+
+    // An LBN_ notification from the list box: a double-click tells the owner.
+    void OnNotify(WORD code) override;
+
+protected:
+    bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The whole name (the list may cut it) and, for an SPC file, its tag.
+    std::wstring TipText(int index) const override;
+
+private:
+    void SetFiles(std::wstring folder, std::vector<std::wstring> names);
+
+    std::wstring patterns_;
+    std::wstring folder_;
+};
+
+}  // namespace velmoria

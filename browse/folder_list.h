@@ -1,0 +1,55 @@
+// The folder list: the levels of the current folder's path, then its subfolders.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "browse/list_box.h"
+
+namespace velmoria {
+
+class FolderList : public BrowseListBox {
+public:
+    using BrowseListBox::BrowseListBox;
+    // filePatterns: the file list's, whose files the same read of a folder
+    // finds (TakeFiles); empty when no file list follows this list.
+    void Attach(HWND list, std::wstring_view filePatterns, std::wstring_view folder);
+
+    // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
+    const std::wstring& Path() const { return path_; }
+
+    // Makes path the current folder: true when it can be listed. Tells the
+    // owner when the current folder changed; a folder that cannot be listed
+    // leaves the list as it was.
+    bool SetPath(std::wstring_view path);
+
+    // The files of the folder last read, matching the file patterns, sorted;
+    // the file list takes them so that a folder is read once for both lists.
+    // Nothing when they were taken already.
+    std::optional<std::vector<std::wstring>> TakeFiles() { return std::exchange(files_, std::nullopt); }
+
+    // An LBN_ notification from the list box: a double-click opens the entry.
+    void OnNotify(WORD code) override;
+
+protected:
+    void DrawGlyph(HDC dc, const RECT& box, int index, bool selected) const override;
+    bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OpenSelected();
+
+    std::wstring path_;
+    std::wstring filePatterns_;
+    std::optional<std::vector<std::wstring>> files_;
+    std::vector<std::wstring> paths_;  // full path of each level of the current path
+    int levels_ = 0;                   // entries from the root down to the current folder
+};
+
+// Moves the folder list to the drive's current folder. A drive that cannot be
+// read (no medium, not ready, gone) sends it to the fallback folder instead.
+void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback);
+
+}  // namespace velmoria

@@ -1,0 +1,94 @@
+#include "browse/folder_read.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/paths.h"
+#include "wintk/win_handles.h"
+
+namespace velmoria {
+namespace {
+
+// Sorts names as the file system compares them: ordinally, ignoring case.
+// Each name is upper-cased once, rather than once for every comparison, which
+// in a folder of 100,000 songs is the difference that shows.
+void SortByName(std::vector<std::wstring>& names) {
+    std::vector<std::wstring> keys(names);
+    for (std::wstring& key : keys) {
+        if (!key.empty()) ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    }
+    std::vector<std::size_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<std::wstring> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(names[i]));
+    names.swap(sorted);
+}
+
+}  // namespace
+
+bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
+                std::vector<std::wstring>* files) {
+    const std::wstring query = ExtendedLengthPath(JoinPath(folder, L"*"));
+    WIN32_FIND_DATAW entry;
+    UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
+                                       files ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        const DWORD attributes = entry.dwFileAttributes;
+        if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        const std::wstring_view name(entry.cFileName);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (folders && name != L"." && name != L"..") folders->emplace_back(name);
+        } else if (files && MatchesFilePattern(name, patterns)) {
+            files->emplace_back(name);
+        }
+    } while (::FindNextFileW(find.get(), &entry));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) return false;
+    if (folders) SortByName(*folders);
+    if (files) SortByName(*files);
+    return true;
+}
+
+std::size_t RootLength(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return std::min<std::size_t>(3, path.size());
+    if (path.starts_with(L"\\\\")) {
+        std::size_t slash = path.find(L'\\', 2);
+        if (slash != std::wstring_view::npos) slash = path.find(L'\\', slash + 1);
+        return slash == std::wstring_view::npos ? path.size() : slash + 1;
+    }
+    return std::min<std::size_t>(1, path.size());
+}
+
+
+std::wstring NormalizeFolder(std::wstring_view path) {
+    const std::wstring input(path);
+    const DWORD size = ::GetFullPathNameW(input.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(input.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return {};
+    full.resize(length);
+    while (full.size() > RootLength(full) && full.back() == L'\\') full.pop_back();
+    return full;
+}
+
+std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_view patterns) {
+    const std::wstring full = NormalizeFolder(path);
+    if (full.empty()) return std::nullopt;
+    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return BrowseTarget{full, {}};
+    const std::wstring name = FileNameOf(full);
+    if (!MatchesFilePattern(name, patterns)) return std::nullopt;
+    return BrowseTarget{NormalizeFolder(ParentFolder(full)), name};
+}
+
+std::wstring CurrentFolderOfDrive(std::wstring_view drive) {
+    if (drive.size() == 2 && drive[1] == L':') return NormalizeFolder(drive);
+    return std::wstring(drive);
+}
+
+}  // namespace velmoria

@@ -1,0 +1,37 @@
+// Reading folders and naming paths the way the browsing lists hold them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmoria {
+
+// The visible entries of a folder, in one pass over it: its subfolders, and
+// its ordinary files whose names match patterns, each sorted by name; a null
+// list is not wanted. Hidden and system entries are left out. False when the
+// folder cannot be read; an empty folder is no failure.
+bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
+                std::vector<std::wstring>* files);
+
+// Where the root of a full path ends: after "C:\" or after "\\server\share\".
+std::size_t RootLength(std::wstring_view path);
+
+// Where a path given from outside (a drop, the command line) takes the lists:
+// a folder, or the folder of a file whose name matches patterns, with that
+// file. Nothing for a path that does not exist or is neither.
+struct BrowseTarget {
+    std::wstring folder;
+    std::wstring file;  // empty for a folder
+};
+std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_view patterns);
+
+// The folder the system takes as a drive's current folder ("D:" -> "D:\Music").
+std::wstring CurrentFolderOfDrive(std::wstring_view drive);
+
+// A path as the lists hold it: full, without a trailing "\" except for a root.
+std::wstring NormalizeFolder(std::wstring_view path);
+
+}  // namespace velmoria

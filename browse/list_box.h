@@ -1,0 +1,73 @@
+// An owner-drawn list box without data of its own (LBS_NODATA): the names
+// live here and the list box only knows how many there are, so a folder of
+// 100,000 files fills as fast as it can be read. It answers LB_GETTEXT from
+// the names, finds entries by typed letters and shows a tip on a resting pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "browse/browse_events.h"
+#include "wintk/dialog_window.h"
+#include "wintk/win_handles.h"
+
+namespace velmoria {
+
+// Common ground of the folder and file lists: an owner-drawn, data-less list box.
+class BrowseListBox : public ControlHandler {
+public:
+    explicit BrowseListBox(BrowseEvents& owner) : owner_(owner) {}
+    virtual ~BrowseListBox();
+    BrowseListBox(const BrowseListBox&) = delete;
+    BrowseListBox& operator=(const BrowseListBox&) = delete;
+    HWND hwnd() const { return list_; }
+
+    int Count() const { return static_cast<int>(names_.size()); }
+    // The selected index, -1 when none.
+    int ListIndex() const;
+    void SetListIndex(int index);
+    // The entry text at an index; empty outside the list.
+    std::wstring Entry(int index) const;
+
+    // Owner drawing, handed over by the dialog.
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    // Item height for the list's current font; call after a font or DPI change.
+    void FitItemHeight(int dpi);
+    // The tooltip shown while the pointer rests on an entry; null until the
+    // first one is shown.
+    HWND tipWindow() const { return tip_.get(); }
+
+protected:
+    static constexpr int kFolderGlyphPixels96 = 16;
+    void AttachList(HWND list);
+    void SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected);
+    virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
+    virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the tooltip of an entry says; empty for no tooltip.
+    virtual std::wstring TipText(int /*index*/) const { return {}; }
+    BrowseEvents& owner_;
+    int glyphWidth_ = 0;
+    int dpi_ = 96;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self) noexcept;
+    void TypeAhead(wchar_t letter, LONG time);
+    // The entry under the pointer: the tooltip waits until the pointer rests.
+    void TrackPointer(LPARAM position);
+    void ShowTip();
+    void HideTip();
+
+    HWND list_ = nullptr;
+    UniqueWindow tip_;
+    int pointed_ = -1;  // the entry under the pointer, -1 for none
+    std::vector<std::wstring> names_;
+    std::vector<int> indents_;
+    std::wstring typed_;  // letters typed in quick succession
+    LONG lastTypedTime_ = 0;
+};
+
+}  // namespace velmoria
