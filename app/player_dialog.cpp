@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/settings_file.h"
+#include "player/player_table.h"
 #include "app/message.h"
 #include "app/player_dialog_ids.h"
 #include "app/program_icon.h"
@@ -49,7 +50,7 @@ void PlayerDialog::OnCreate() {
     SetClientSizeTwips(kClientWidthTwips, kClientHeightTwips);
 
     AttachBrowseLists(*this, {IDC_exeDrive, IDC_exeDir, IDC_exeFile}, exeDrive_, exeDir_, exeFile_,
-                      kPlayerFilePatterns, WorkingFolder());
+                      PlayerFilePatterns(), WorkingFolder());
 }
 
 void PlayerDialog::OnLayout() {

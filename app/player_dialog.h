@@ -11,8 +11,6 @@
 
 namespace velmoria {
 
-inline constexpr std::wstring_view kPlayerFilePatterns = L"SPCPLAY.EXE;WINSPC.EXE;ZDSPC.EXE";
-
 class PlayerDialog final : public DialogWindow, private BrowseEvents {
 public:
     // mainWindow owns the restart message when it is visible.

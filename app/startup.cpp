@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/player_dialog.h"
 #include "app/message.h"
-#include "player/player_kind.h"
+#include "app/player_dialog.h"
+#include "base/trace.h"
 #include "player/win_routines.h"
 
 namespace velmoria {
@@ -14,12 +14,13 @@ void SkipOnError(Step step) noexcept {
         step();
     } catch (...) {
         // A failing step is abandoned without a message.
+        TraceSwallowed("a start-up step");
     }
 }
 
 }  // namespace
 
-bool RunStartup(Program& program, StartupWindow& window) {
+StartPlan RunStartup(Program& program) {
     std::wstring settingsFile;
     SkipOnError([&] { settingsFile = program.store.SettingsFilePath(); });
 
@@ -39,6 +40,7 @@ bool RunStartup(Program& program, StartupWindow& window) {
         program.settings.playerPathToStore = settings.playerPath;
         program.settings.compactFlag = settings.compactFlag;
     });
+    StartPlan plan;
     if (program.settings.playerPath.empty()) {
         // A file in the user's folder is not where the user would look.
         std::wstring text(kDeleteSettingsMessage);
@@ -46,18 +48,19 @@ bool RunStartup(Program& program, StartupWindow& window) {
             if (program.store.UsesUserFile()) text += L"\n\n" + program.store.SettingsFilePath();
         });
         ShowMessage(nullptr, text, MessageIcon::Stop);
-        return false;
+        return plan;
     }
-    const std::wstring& player = program.settings.playerPath;
-    // Only an SPCPLAY.EXE can be today's player; its exe says which it is.
-    PlayerProtocol protocol = PlayerProtocol::Classic;
-    if (IsSpcPlay(player)) SkipOnError([&] { protocol = ProtocolOf(player, program.system.FileDescription(player)); });
-    window.UsePlayer(player, protocol);
-
-    if (program.settings.compactFlag != 0) SkipOnError([&] { window.ToggleCompact(); });
-    // Today's SPCPLAY.EXE reads the classic switches as part of the file name.
-    SkipOnError([&] { window.ApplyStartOptions(IsSpcPlay(player) && protocol == PlayerProtocol::Classic); });
-    return true;
+    plan.show = true;
+    plan.player.path = program.settings.playerPath;
+    // Where two players share an exe name, the exe's version resource says which it is.
+    std::wstring description;
+    if (NeedsDescription(plan.player.path)) {
+        SkipOnError([&] { description = program.system.FileDescription(plan.player.path); });
+    }
+    plan.player.row = ResolvePlayerRow(plan.player.path, description);
+    plan.compact = program.settings.compactFlag != 0;
+    plan.spcPlayOptions = plan.player.row && plan.player.row->switches;
+    return plan;
 }
 
 }  // namespace velmoria

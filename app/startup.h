@@ -1,32 +1,22 @@
 // The start-up sequence, run before the main window is first shown. Every
 // step runs in skip-on-error mode: a step that fails is passed over in
-// silence and the sequence goes on with the next one.
+// silence (and traced) and the sequence goes on with the next one. It shows
+// the first run's message and dialog itself, and returns a plan that the
+// main window carries out.
 #pragma once
 
-#include <string>
-
 #include "app/program.h"
+#include "player/player_table.h"
 
 namespace velmoria {
 
-// What start-up needs of the main window.
-class StartupWindow {
-public:
-    // The compact-mode toggle as the menu command runs it; a failed write
-    // reaches the caller as SettingsWriteError.
-    virtual void ToggleCompact() = 0;
-    // Gives the SPCPlay options their start values, or greys them for good
-    // when the player is another one.
-    virtual void ApplyStartOptions(bool spcPlay) = 0;
-    // The player read from the settings becomes the one plays and stops use.
-    virtual void UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) = 0;
-
-protected:
-    ~StartupWindow() = default;
+struct StartPlan {
+    bool show = false;  // false: the program ends without showing the main window
+    Player player;      // the player plays and stops use
+    bool compact = false;
+    bool spcPlayOptions = false;  // the SPCPlay options get their start values; false: greyed for good
 };
 
-// Runs the sequence. False when the program must end without showing the
-// main window (no player path could be read).
-bool RunStartup(Program& program, StartupWindow& window);
+StartPlan RunStartup(Program& program);
 
 }  // namespace velmoria

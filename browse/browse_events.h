@@ -11,7 +11,6 @@ class BrowseEvents {
 public:
     virtual void OnDriveChange() {}   // the user picked another drive
     virtual void OnFolderChange() {}  // the folder list's current folder changed
-    virtual void OnFileDblClick() {}
     // The character code of a key typed in the file list, before the list's
     // own handling; a handler that sets it to 0 swallows the key.
     virtual void OnFileKeyPress(short& /*keyAscii*/) {}

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/paths.h"
+#include "base/trace.h"
 #include "browse/folder_read.h"
 
 namespace velmoria {
@@ -79,6 +80,7 @@ LRESULT CALLBACK DriveList::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
             self->ShowLabels();
         } catch (...) {
             // The labels are a nicety; the list works without them.
+            TraceSwallowed("showing drive labels");
         }
         return 0;
     }
@@ -151,6 +153,7 @@ DWORD WINAPI DriveList::ReadLabel(void* parameter) noexcept {
     try {
         label = read->reader(read->drive + L"\\");
     } catch (...) {
+        TraceSwallowed("reading a drive label");
         label.clear();
     }
     {
@@ -194,17 +197,18 @@ void DriveList::ShowLabels() {
     ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-void DriveList::OnNotify(WORD code) {
+bool DriveList::OnNotify(WORD code) {
     if (code == CBN_DROPDOWN) {
         Fill(true);  // drives come and go; the list shows those there are now
-        return;
+        return true;
     }
-    if (code != CBN_SELCHANGE) return;
+    if (code != CBN_SELCHANGE) return true;
     const auto index = static_cast<int>(::SendMessageW(combo_, CB_GETCURSEL, 0, 0));
-    if (index < 0 || index >= static_cast<int>(drives_.size())) return;
-    if (EqualsNoCase(drives_[static_cast<std::size_t>(index)], drive_)) return;
+    if (index < 0 || index >= static_cast<int>(drives_.size())) return true;
+    if (EqualsNoCase(drives_[static_cast<std::size_t>(index)], drive_)) return true;
     drive_ = drives_[static_cast<std::size_t>(index)];
     owner_.OnDriveChange();
+    return true;
 }
 
 }  // namespace velmoria

@@ -35,7 +35,7 @@ public:
 
     // A CBN_ notification from the combo box; tells the owner when the user
     // picked another drive than the current one.
-    void OnNotify(WORD code) override;
+    bool OnNotify(WORD code) override;
 
     // Reads a drive's volume label, given its root ("C:\"); empty for none.
     // It may block for as long as the drive takes (a dead network drive, for

@@ -6,9 +6,7 @@
 
 #include "base/paths.h"
 #include "browse/folder_read.h"
-#include "spc/spc_tag.h"
-#include "wintk/win_handles.h"
-#include "wintk/win_text.h"
+#include "browse/song_file.h"
 
 namespace velmoria {
 
@@ -56,41 +54,13 @@ std::wstring FileList::TipText(int index) const {
     if (!MatchesFilePattern(text, kSpcFilePattern)) return text;
     // Read only now, for the one entry under the pointer: a list fill never
     // opens a file. A file that has gone or cannot be read shows its name.
-    const UniqueFile file(::CreateFileW(ExtendedLengthPath(JoinPath(folder_, text)).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return text;
-    auto read = [&file](std::size_t size) {
-        std::string bytes(size, '\0');
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size), &got, nullptr)) got = 0;
-        bytes.resize(got);
-        return bytes;
-    };
-    const std::string head = read(kSpcHeaderBytes);
-    std::string extended;
-    LARGE_INTEGER offset;
-    offset.QuadPart = static_cast<LONGLONG>(kExtendedTagOffset);
-    if (head.size() == kSpcHeaderBytes && ::SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN)) {
-        extended = read(kExtendedTagMaxBytes);
+    if (const std::optional<SongDetails> details = ReadSongFile(JoinPath(folder_, text))) {
+        text += SongDetailsLines(*details, DecodeTagText);
     }
-    const std::optional<SongDetails> details = ReadSongDetails(head, extended);
-    if (!details) return text;
-    // The tag's code page is unknown: UTF-8 when the bytes are valid UTF-8,
-    // else the system's (Shift-JIS on a Japanese Windows).
-    auto line = [&text](const wchar_t* label, std::string_view bytes) {
-        if (!bytes.empty()) text += L"\n" + std::wstring(label) + FromAnsi(bytes, IsUtf8(bytes) ? CP_UTF8 : CP_ACP);
-    };
-    line(L"Title: ", details->title);
-    line(L"Game: ", details->game);
-    line(L"Artist: ", details->artist);
-    line(L"Length: ", PlayLengthText(*details));
     return text;
 }
 
-void FileList::OnNotify(WORD code) {
-    if (code == LBN_DBLCLK) owner_.OnFileDblClick();
-}
+bool FileList::OnNotify(WORD) { return false; }
 
 bool FileList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_CHAR) return false;

@@ -29,8 +29,9 @@ public:
     // Selects the entry of that name (in any case); false when there is none.
     bool Select(std::wstring_view name);
 
-    // An LBN_ notification from the list box: a double-click tells the owner.
-    void OnNotify(WORD code) override;
+    // The list takes none of its notifications: a double-click goes on to
+    // the window that owns it, as any control's does.
+    bool OnNotify(WORD code) override;
 
 protected:
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;

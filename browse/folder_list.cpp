@@ -67,8 +67,9 @@ void FolderList::OpenSelected() {
     SetPath(index < levels_ ? std::wstring(paths_[static_cast<std::size_t>(index)]) : JoinPath(path_, Entry(index)));
 }
 
-void FolderList::OnNotify(WORD code) {
+bool FolderList::OnNotify(WORD code) {
     if (code == LBN_DBLCLK) OpenSelected();
+    return true;
 }
 
 bool FolderList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {

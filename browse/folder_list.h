@@ -32,7 +32,7 @@ public:
     std::optional<std::vector<std::wstring>> TakeFiles() { return std::exchange(files_, std::nullopt); }
 
     // An LBN_ notification from the list box: a double-click opens the entry.
-    void OnNotify(WORD code) override;
+    bool OnNotify(WORD code) override;
 
 protected:
     void DrawGlyph(HDC dc, const RECT& box, int index, bool selected) const override;

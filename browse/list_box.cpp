@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/paths.h"
+#include "base/trace.h"
 #include "wintk/twips.h"
 #include "wintk/win_handles.h"
 
@@ -239,6 +240,7 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         }
     } catch (...) {
         // Handlers report their own failures; nothing may unwind into Windows.
+        TraceSwallowed("a browsing list's message");
     }
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -28,6 +28,7 @@ add_library(velmoria_win STATIC
     browse/folder_list.cpp
     browse/folder_read.cpp
     browse/list_box.cpp
+    browse/song_file.cpp
     wintk/buttons.cpp
     wintk/dialog_labels.cpp
     wintk/dialog_modal.cpp
@@ -37,6 +38,7 @@ add_library(velmoria_win STATIC
     wintk/message_loop.cpp
     wintk/message_box.cpp
     wintk/picture.cpp
+    wintk/process_watch.cpp
     wintk/process_setup.cpp
     wintk/win_text.cpp
     player/win_player_system.cpp

@@ -2,176 +2,149 @@
 
 #include <utility>
 
-#include "player/player_kind.h"
 #include "base/paths.h"
-#include "player/title_match.h"
+#include "base/trace.h"
 
 namespace velmoria {
-namespace {
 
-// The title searches for each player. The comparison ignores case, so the
-// different spellings find the same windows.
-constexpr std::wstring_view kSpcPlaySearch = L"spcplay";
-constexpr std::wstring_view kWinSpcPlaySearch = L"winspc";
-constexpr std::wstring_view kWinSpcStopSearch = L"WinSPC";
-constexpr std::wstring_view kZdSpcFirstSearch = L" ZDSpc";
-constexpr std::wstring_view kZdSpcSecondSearch = L"ZDSpc";
+PlayControl::PlayControl(PlayerSystem& system, Player player)
+    : system_(system), player_(std::move(player)), exeName_(FileNameOf(player_.path)) {}
 
-}  // namespace
-
-PlayerProtocol ProtocolOf(std::wstring_view playerPath, std::wstring_view fileDescription) {
-    return IsSpcPlay(playerPath) && fileDescription == kCurrentSpcPlayDescription ? PlayerProtocol::CurrentSpcPlay
-                                                                                  : PlayerProtocol::Classic;
-}
-
-PlayControl::PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath, PlayerProtocol protocol)
-    : view_(view),
-      system_(system),
-      playerPath_(std::move(playerPath)),
-      protocol_(protocol),
-      exeName_(FileNameOf(playerPath_)) {}
-
-void PlayControl::cmdPlay_Click() {
+PlayOutcome PlayControl::Play(const PlayRequest& request) {
+    PlayOutcome outcome;
     try {
-        Play();
+        DoPlay(request, outcome);
     } catch (...) {
-        view_.ShowMessage(kErrorMessage, MessageIcon::Stop);
+        TraceSwallowed("play");
+        outcome.message = kErrorMessage;
+        outcome.icon = MessageIcon::Stop;
     }
+    return outcome;
 }
 
-void PlayControl::cmdStop_Click() {
+PlayOutcome PlayControl::Stop(std::wstring_view caption) {
+    PlayOutcome outcome;
     try {
-        Stop();
+        DoStop(caption, outcome);
     } catch (...) {
-        view_.ShowMessage(kErrorMessage, MessageIcon::Stop);
+        TraceSwallowed("stop");
+        outcome.message = kErrorMessage;
+        outcome.icon = MessageIcon::Stop;
     }
+    return outcome;
 }
 
-void PlayControl::Play() {
-    const std::wstring file = view_.SelectedSpcFile();
-    if (file.empty()) {
-        view_.ShowMessage(kSelectSpcMessage, MessageIcon::None);
+void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
+    if (request.song.empty()) {
+        outcome.message = kSelectSpcMessage;
         return;
     }
-    if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
-        PlayCurrentSpcPlay(JoinPath(view_.SpcFolder(), file));
+    const PlayerRow* row = player_.row;
+    if (!row) return;  // a program that is none of the players is never started
+    const std::wstring spcPath = JoinPath(request.folder, request.song);
+    if (row->start == StartForm::QuotedLongPath) {
+        // A running copy hands the song to itself, so a play while one runs is no conflict.
+        Start(QuotedCommandLine(player_.path, spcPath), outcome);
         return;
     }
     // The path goes to the short-path routine with one trailing space, which
     // that routine drops along with any others.
-    const std::wstring spcPath = JoinPath(view_.SpcFolder(), file) + L' ';
-    const std::wstring spcArgument = system_.ShortPathName(spcPath);
-    const std::wstring playerArgument = system_.ShortPathName(playerPath_);
+    const std::wstring spcArgument = system_.ShortPathName(spcPath + L' ');
+    const std::wstring playerArgument = system_.ShortPathName(player_.path);
+    if (row->silentIfMissing && !EndsWithNoCase(playerArgument, row->exeName)) return;
     std::wstring commandLine = BuildCommandLine(playerArgument, spcArgument);
 
-    // SPCPlay is recognised from the short form, WinSPC and ZD-SPC from the
-    // stored path: a missing SPCPlay therefore starts nothing, while a missing
-    // WinSPC or ZD-SPC fails to start and says so.
-    if (IsSpcPlay(playerArgument)) {
-        if (Find(kSpcPlaySearch, TitleStarts) != 0) {
-            view_.ShowMessage(kStopFirstMessage, MessageIcon::None);
+    if (FindPlayerWindow() != 0) {
+        if (row->whileRunning == WhileRunning::Refuse) {
+            outcome.message = kStopFirstMessage;
             return;
         }
-        commandLine += SpcPlaySwitches(view_.Options());
-        spcPlayTaskId_ = system_.StartProcess(commandLine, ShowStyle::NormalActivated);
-        view_.SetCaption(kRunningSpcPlay);
-        // SPCPlay shows itself and takes the keyboard, where the next "a"
-        // typed would end it. Its window comes a moment after the start, so
-        // the launcher waits for that very window, hides it and takes the
-        // foreground back.
-        if (const WindowId window = system_.WaitForWindow(kSpcPlaySearch, TitleStarts, spcPlayTaskId_, exeName_,
-                                                          kPlayerWindowWaitMs)) {
-            system_.HideWindow(window);
-        }
-        view_.TakeForeground();
-    } else if (IsWinSpc(playerPath_)) {
-        if (Find(kWinSpcPlaySearch, TitleEnds) != 0) Stop();
-        system_.StartProcess(commandLine, ShowStyle::MinimizedNoActivate);
-        view_.SetCaption(kRunningWinSpc);
-    } else if (IsZdSpc(playerPath_)) {
-        if (FindZdSpc() != 0) Stop();
-        system_.StartProcess(commandLine, ShowStyle::MinimizedNoActivate);
-        view_.SetCaption(kRunningZdSpc);
+        if (row->whileRunning == WhileRunning::Replace) DoStop(request.caption, outcome);
     }
+    if (row->switches) commandLine += SpcPlaySwitches(request.options);
+    const ProcessId process = Start(commandLine, outcome);
+    if (row->stop == StopMethod::KeyA) spcPlayTaskId_ = process;
+    if (!row->hidesWindow) return;
+    // Its window comes a moment after the start, so the launcher waits for
+    // that very window, hides it and takes the foreground back.
+    const TitleSearch& search = row->searches[0];
+    if (const WindowId window =
+            system_.WaitForWindow(search.text, search.mode, process, exeName_, kPlayerWindowWaitMs)) {
+        system_.HideWindow(window);
+    }
+    outcome.takeForeground = true;
 }
 
-void PlayControl::Stop() {
-    const std::wstring caption = view_.Caption();
+ProcessId PlayControl::Start(std::wstring_view commandLine, PlayOutcome& outcome) {
+    const ProcessId process = system_.StartProcess(commandLine, player_.row->show);
+    outcome.caption = std::wstring(player_.row->runningCaption);
+    outcome.player = process;
+    return process;
+}
+
+void PlayControl::DoStop(std::wstring_view caption, PlayOutcome& outcome) {
     if (caption.empty() || caption.back() != L']') return;
-    view_.SetCaption(kIdleCaption);
-
-    if (IsWinSpc(playerPath_)) {
-        if (const WindowId window = Find(kWinSpcStopSearch, TitleEnds)) system_.PostClose(window);
-        return;
+    outcome.caption = std::wstring(kIdleCaption);
+    const PlayerRow* row = player_.row;
+    if (!row) return;
+    switch (row->stop) {
+    case StopMethod::CloseWindow:
+        if (const WindowId window = FindPlayerWindow()) system_.PostClose(window);
+        break;
+    case StopMethod::QuitCommand:
+        // "-q" reaches the running copy and ends it. With none running there
+        // is nothing to end, and no reason to start the player at all.
+        if (FindPlayerWindow() != 0) {
+            system_.StartProcess(QuotedCommandLine(player_.path, L"-q"), row->show);
+        }
+        break;
+    case StopMethod::KeyA:
+        StopWithKeyA();
+        break;
     }
-    if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
-        StopCurrentSpcPlay();
-        return;
-    }
-    if (IsSpcPlay(playerPath_)) StopSpcPlay();
-    if (IsZdSpc(playerPath_)) KillZDSpc();
 }
 
-// It takes one argument, a whole quoted path, long names and all; a running
-// copy hands the song to itself, so a play while one runs is no conflict.
-void PlayControl::PlayCurrentSpcPlay(const std::wstring& spcPath) {
-    system_.StartProcess(QuotedCommandLine(playerPath_, spcPath), ShowStyle::MinimizedNoActivate);
-    view_.SetCaption(kRunningSpcPlay);
-}
-
-// "-q" reaches the running copy and ends it. With none running there is
-// nothing to end, and no reason to start the player at all.
-void PlayControl::StopCurrentSpcPlay() {
-    if (FindCurrentSpcPlay() == 0) return;
-    system_.StartProcess(QuotedCommandLine(playerPath_, L"-q"), ShowStyle::MinimizedNoActivate);
-}
-
-// SPCPlay ends on the key "a", which goes to whatever window is active. So the
-// key is typed only into the window of the SPCPlay this program started, and
-// only once that window really is in the foreground.
-void PlayControl::StopSpcPlay() {
+// The key "a" goes to whatever window is active. So it is typed only into
+// the window of the player this program started, and only once that window
+// really is in the foreground.
+void PlayControl::StopWithKeyA() {
     if (spcPlayTaskId_ == 0) return;  // 0 would mean "any process"
-    const WindowId window = Find(kSpcPlaySearch, TitleStarts, spcPlayTaskId_);
+    const WindowId window = FindPlayerWindow(spcPlayTaskId_);
     if (window == 0) return;
     system_.RestoreWindow(window);
     if (system_.BringToForeground(window, kForegroundWaitMs)) system_.SendKeyA();
 }
 
-void PlayControl::KillZDSpc() {
-    if (const WindowId window = FindZdSpc()) system_.PostClose(window);
-}
-
-WindowId PlayControl::FindZdSpc() {
-    if (const WindowId window = Find(kZdSpcFirstSearch, TitleStarts)) return window;
-    return Find(kZdSpcSecondSearch, TitleContains);
-}
-
-WindowId PlayControl::FindCurrentSpcPlay() { return system_.FindClassWindow(kCurrentSpcPlayClass, exeName_); }
-
-WindowId PlayControl::Find(std::wstring_view search, std::int32_t mode, ProcessId process) {
-    return system_.FindTitledWindow(search, mode, process, exeName_);
-}
-
-// The kinds are tested in the stop request's order, on the stored path.
-void PlayControl::AdoptRunningPlayer() {
-    try {
-        if (protocol_ == PlayerProtocol::CurrentSpcPlay) {
-            if (FindCurrentSpcPlay()) view_.SetCaption(kRunningSpcPlay);
-        } else if (IsWinSpc(playerPath_)) {
-            if (Find(kWinSpcStopSearch, TitleEnds)) view_.SetCaption(kRunningWinSpc);
-        } else if (IsSpcPlay(playerPath_)) {
-            if (const WindowId window = Find(kSpcPlaySearch, TitleStarts)) {
-                const ProcessId process = system_.WindowProcess(window);
-                if (process == 0) return;
-                spcPlayTaskId_ = process;
-                view_.SetCaption(kRunningSpcPlay);
-            }
-        } else if (IsZdSpc(playerPath_)) {
-            if (FindZdSpc()) view_.SetCaption(kRunningZdSpc);
+WindowId PlayControl::FindPlayerWindow(ProcessId process) {
+    const PlayerRow& row = *player_.row;
+    if (!row.windowClass.empty()) return system_.FindClassWindow(row.windowClass, exeName_);
+    for (const TitleSearch& search : row.searches) {
+        if (search.text.empty()) break;
+        if (const WindowId window = system_.FindTitledWindow(search.text, search.mode, process, exeName_)) {
+            return window;
         }
+    }
+    return 0;
+}
+
+PlayOutcome PlayControl::AdoptRunningPlayer() {
+    PlayOutcome outcome;
+    if (!player_.row) return outcome;
+    try {
+        const WindowId window = FindPlayerWindow();
+        if (window == 0) return outcome;
+        const ProcessId process = system_.WindowProcess(window);
+        if (player_.row->stop == StopMethod::KeyA) {
+            if (process == 0) return outcome;
+            spcPlayTaskId_ = process;
+        }
+        outcome.caption = std::wstring(player_.row->runningCaption);
+        outcome.player = process;
     } catch (...) {
         // A player that cannot be looked at is simply not adopted.
+        TraceSwallowed("adopting a running player");
     }
+    return outcome;
 }
 
 }  // namespace velmoria

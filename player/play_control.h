@@ -1,62 +1,35 @@
 // Starting and stopping the players. The decisions live here, apart from any
-// window: the main window and the operating system are reached through the two
-// small interfaces below, which the program implements over Win32 and the
-// native tests implement with fakes.
+// window: the window hands in one request and carries out the outcome it
+// gets back; the operating system is reached through PlayerSystem, which the
+// program implements over Win32 and the native tests with a fake. What each
+// player needs comes from its row in the player table.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "base/message_icon.h"
 #include "player/command_line.h"
+#include "player/player_table.h"
 
 namespace velmoria {
 
 using ProcessId = std::uint32_t;
 using WindowId = std::uintptr_t;  // an HWND's value; 0 is no window
 
-// The values are Win32's SW_ codes, handed to the new process as they are.
-enum class ShowStyle : int {
-    NormalActivated = 1,      // SW_SHOWNORMAL
-    MinimizedNoActivate = 7,  // SW_SHOWMINNOACTIVE: Velmoria keeps the foreground
-};
-
-// How a player is driven. A file named SPCPLAY.EXE is one of two programs:
-// the classic SPCPlay, or today's SNES SPC700 Player, a single-instance
-// program that takes one quoted path and ends on "-q".
-enum class PlayerProtocol {
-    Classic,
-    CurrentSpcPlay,
-};
-
-// The version resource's FileDescription that marks today's SPCPLAY.EXE.
-inline constexpr std::wstring_view kCurrentSpcPlayDescription = L"SNES SPC700 Player";
-// The class of its main window; its title says nothing the classic search finds.
-inline constexpr std::wstring_view kCurrentSpcPlayClass = L"SSDLabo_SPCPLAY";
-
-// The protocol of a stored player, from its path and its exe's FileDescription.
-PlayerProtocol ProtocolOf(std::wstring_view playerPath, std::wstring_view fileDescription);
-
-// A failure the play request reports as "Error!".
+// A failure the play request reports as "Error!", with the system's error
+// code when a system call failed (0 otherwise).
 class PlayerError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
-};
+    explicit PlayerError(const char* what, unsigned long systemError = 0)
+        : std::runtime_error(what), systemError_(systemError) {}
+    unsigned long systemError() const { return systemError_; }
 
-// The main window as the play and stop requests see it.
-class PlayerView {
-public:
-    virtual ~PlayerView() = default;
-    virtual std::wstring Caption() const = 0;
-    virtual void SetCaption(std::wstring_view caption) = 0;
-    virtual std::wstring SelectedSpcFile() const = 0;  // empty when none is selected
-    virtual std::wstring SpcFolder() const = 0;
-    virtual SpcPlayOptions Options() const = 0;
-    virtual void ShowMessage(std::wstring_view text, MessageIcon icon) = 0;
-    // Puts the main window back in front after a player took the foreground.
-    virtual void TakeForeground() = 0;
+private:
+    unsigned long systemError_;
 };
 
 // The operating system services the requests use.
@@ -88,12 +61,14 @@ public:
     // timeoutMs for it; true once it is.
     virtual bool BringToForeground(WindowId window, int timeoutMs) = 0;
     virtual void SendKeyA() = 0;
+    // Tells the window notify when process ends, by posting it message with
+    // the process id as wParam; the process watched before is let go. A
+    // process this system started is watched from its start, so its id can
+    // never stand for another. 0 watches nothing.
+    virtual void WatchPlayer(ProcessId process, WindowId notify, unsigned message) = 0;
 };
 
 inline constexpr std::wstring_view kIdleCaption = L"Velmoria";
-inline constexpr std::wstring_view kRunningSpcPlay = L"[Running SPCPlay]";
-inline constexpr std::wstring_view kRunningWinSpc = L"[Running WinSPC]";
-inline constexpr std::wstring_view kRunningZdSpc = L"[Running ZD-SPC]";
 
 inline constexpr std::wstring_view kSelectSpcMessage = L"Please select an SPC to play.";
 inline constexpr std::wstring_view kStopFirstMessage = L"Hit that little stop button\nbefore playing the next song!";
@@ -106,37 +81,47 @@ inline constexpr int kForegroundWaitMs = 2000;
 // How long a play waits for a new SPCPlay's window, to hide it.
 inline constexpr int kPlayerWindowWaitMs = 2000;
 
+// Everything a play needs to know of the window, taken at once.
+struct PlayRequest {
+    std::wstring song;  // the selected file's name; empty when none is selected
+    std::wstring folder;
+    SpcPlayOptions options;
+    std::wstring caption;  // the caption now: one that ends in "]" says a player runs
+};
+
+// What the window is to do after a request.
+struct PlayOutcome {
+    std::optional<std::wstring> caption;  // the new caption, when it changed
+    std::wstring message;                 // a message to show; empty for none
+    MessageIcon icon = MessageIcon::None;
+    ProcessId player = 0;         // a player process now running, to be watched; 0 for none
+    bool takeForeground = false;  // a player took the foreground: the window takes it back
+};
+
 class PlayControl {
 public:
-    PlayControl(PlayerView& view, PlayerSystem& system, std::wstring playerPath,
-                PlayerProtocol protocol = PlayerProtocol::Classic);
+    PlayControl(PlayerSystem& system, Player player);
 
-    // The play request: never throws; failures end in a message.
-    void cmdPlay_Click();
-    // The stop request as the user makes it: never throws.
-    void cmdStop_Click();
+    // The play request; never throws: failures end in a message.
+    PlayOutcome Play(const PlayRequest& request);
+    // The stop request, given the caption now; never throws.
+    PlayOutcome Stop(std::wstring_view caption);
     // At start-up: a player of the chosen kind that an earlier run left
     // playing becomes this run's player, so that Stop reaches it.
-    void AdoptRunningPlayer();
+    PlayOutcome AdoptRunningPlayer();
 
     ProcessId spcPlayTaskId() const { return spcPlayTaskId_; }
-    const std::wstring& playerPath() const { return playerPath_; }
+    const Player& player() const { return player_; }
 
 private:
-    void Play();
-    void Stop();  // may throw; the launcher's caller reports it
-    void StopSpcPlay();
-    void PlayCurrentSpcPlay(const std::wstring& spcPath);
-    void StopCurrentSpcPlay();
-    void KillZDSpc();
-    WindowId FindZdSpc();
-    WindowId FindCurrentSpcPlay();
-    WindowId Find(std::wstring_view search, std::int32_t mode, ProcessId process = 0);
+    void DoPlay(const PlayRequest& request, PlayOutcome& outcome);
+    void DoStop(std::wstring_view caption, PlayOutcome& outcome);
+    ProcessId Start(std::wstring_view commandLine, PlayOutcome& outcome);
+    void StopWithKeyA();
+    WindowId FindPlayerWindow(ProcessId process = 0);
 
-    PlayerView& view_;
     PlayerSystem& system_;
-    std::wstring playerPath_;
-    PlayerProtocol protocol_;
+    Player player_;
     std::wstring exeName_;  // the player's file name, which its windows' process must run
     ProcessId spcPlayTaskId_ = 0;
 };

@@ -76,11 +76,12 @@ ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowSty
     startup.wShowWindow = static_cast<WORD>(style);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        throw PlayerError("the player could not be started");
+        throw PlayerError("the player could not be started", ::GetLastError());
     }
-    // The player is not ours to wait for or watch: only its identifier is kept.
     UniqueKernelHandle thread(process.hThread);
-    UniqueKernelHandle handle(process.hProcess);
+    // Kept, so that a watch of it cannot meet another process with its id.
+    lastStarted_.reset(process.hProcess);
+    lastStartedId_ = process.dwProcessId;
     return process.dwProcessId;
 }
 
@@ -99,6 +100,20 @@ bool Win32PlayerSystem::BringToForeground(WindowId window, int timeoutMs) {
         ::Sleep(10);
     }
     return true;
+}
+
+void Win32PlayerSystem::WatchPlayer(ProcessId process, WindowId notify, unsigned message) {
+    watch_.reset();
+    if (process == 0) return;
+    UniqueKernelHandle handle;
+    if (process == lastStartedId_ && lastStarted_) {
+        handle = std::move(lastStarted_);
+        lastStartedId_ = 0;
+    } else {
+        handle.reset(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    }
+    if (!handle) return;
+    watch_ = std::make_unique<ProcessWatch>(std::move(handle), process, ToHwnd(notify), message);
 }
 
 void Win32PlayerSystem::SendKeyA() {

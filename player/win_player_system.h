@@ -1,7 +1,11 @@
 // The operating system as the play and stop requests use it, over Win32.
 #pragma once
 
+#include <memory>
+
 #include "player/play_control.h"
+#include "wintk/process_watch.h"
+#include "wintk/win_handles.h"
 
 namespace velmoria {
 
@@ -21,6 +25,13 @@ public:
     void PostClose(WindowId window) override;
     bool BringToForeground(WindowId window, int timeoutMs) override;
     void SendKeyA() override;
+    void WatchPlayer(ProcessId process, WindowId notify, unsigned message) override;
+
+private:
+    // The process started last, kept open until the next start or watch.
+    UniqueKernelHandle lastStarted_;
+    ProcessId lastStartedId_ = 0;
+    std::unique_ptr<ProcessWatch> watch_;
 };
 
 }  // namespace velmoria

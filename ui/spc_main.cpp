@@ -4,12 +4,13 @@
 
 #include <array>
 
-#include "app/player_dialog.h"
-#include "player/player_kind.h"
-#include "ui/about.h"
 #include "app/message.h"
-#include "ui/spc_main_ids.h"
+#include "app/player_dialog.h"
+#include "base/paths.h"
+#include "base/trace.h"
 #include "spc/spc_tag.h"
+#include "ui/about.h"
+#include "ui/spc_main_ids.h"
 
 namespace velmoria {
 namespace {
@@ -41,18 +42,33 @@ constexpr int kSamplingVisibleItems = 6;
 
 constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 
-struct MenuCommand {
+// Posted by the player watch when the player's process has ended.
+constexpr UINT kPlayerEnded = WM_APP + 1;
+
+// A menu item or accelerator comes with no control, and its code is of no account.
+constexpr int kFromMenu = -1;
+
+struct Command {
     int id;
+    int code;
     void (SpcMain::*handler)();
 };
 
-// Menu items, the Ctrl+M accelerator and the two buttons.
-constexpr MenuCommand kCommands[] = {
-    {ID_mnuChoose, &SpcMain::mnuChoose_Click},   {ID_mnuCompressed, &SpcMain::mnuCompressed_Click},
-    {ID_mnuExit, &SpcMain::mnuExit_Click},       {ID_mnuAbout, &SpcMain::mnuAbout_Click},
-    {ID_mnuCredits, &SpcMain::mnuCredits_Click}, {ID_mnuPlay, &SpcMain::mnuPlay_Click},
-    {ID_mnuStop, &SpcMain::mnuStop_Click},       {IDC_cmdPlay, &SpcMain::cmdPlay_Click},
-    {IDC_cmdStop, &SpcMain::cmdStop_Click},
+// Menu items, the Ctrl+M accelerator, the two buttons and the file list's
+// double-click. Every click is a play request: a quick second one arrives as
+// a double-click and plays again (a new WinSPC replaces the old).
+constexpr Command kCommands[] = {
+    {ID_mnuChoose, kFromMenu, &SpcMain::mnuChoose_Click},
+    {ID_mnuCompressed, kFromMenu, &SpcMain::mnuCompressed_Click},
+    {ID_mnuExit, kFromMenu, &SpcMain::mnuExit_Click},
+    {ID_mnuAbout, kFromMenu, &SpcMain::mnuAbout_Click},
+    {ID_mnuCredits, kFromMenu, &SpcMain::mnuCredits_Click},
+    {ID_mnuPlay, kFromMenu, &SpcMain::mnuPlay_Click},
+    {ID_mnuStop, kFromMenu, &SpcMain::mnuStop_Click},
+    {IDC_cmdPlay, BN_CLICKED, &SpcMain::cmdPlay_Click},
+    {IDC_cmdPlay, BN_DOUBLECLICKED, &SpcMain::cmdPlay_Click},
+    {IDC_cmdStop, BN_CLICKED, &SpcMain::cmdStop_Click},
+    {IDC_spcFile, LBN_DBLCLK, &SpcMain::spcFile_DblClick},
 };
 
 std::wstring CurrentDirectory() {
@@ -138,21 +154,23 @@ void SpcMain::OnDestroyed() {
     ::PostQuitMessage(0);
 }
 
-// Menu items, Ctrl+M and the two buttons. Enter and Esc arrive as IDOK and
-// IDCANCEL, which no entry takes: no button is the default or cancel button.
+// Enter and Esc arrive as IDOK and IDCANCEL, which no entry takes: no
+// button is the default or cancel button.
 void SpcMain::OnCommand(int id, int code, HWND control) {
-    if (control) {
-        // Every click is a play request: a quick second one arrives as a
-        // double-click and plays again (a new WinSPC replaces the old).
-        const bool click = code == BN_CLICKED || (id == IDC_cmdPlay && code == BN_DOUBLECLICKED);
-        if (!click) return;
-    }
-    for (const MenuCommand& command : kCommands) {
-        if (command.id == id) {
+    for (const Command& command : kCommands) {
+        if (command.id == id && (control ? command.code == code : command.code == kFromMenu)) {
             (this->*command.handler)();
             return;
         }
     }
+}
+
+bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message != kPlayerEnded) return false;
+    // Only the news of the player last started counts: an earlier one may
+    // end after the next has begun.
+    if (static_cast<ProcessId>(wParam) == runningPlayer_) runningPlayer_ = 0;
+    return true;
 }
 
 void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
@@ -173,19 +191,30 @@ void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
     }
 }
 
-bool SpcMain::Form_Load() { return RunStartup(program_, *this); }
-
-void SpcMain::UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) {
-    play_.emplace(static_cast<PlayerView&>(*this), program_.system, playerPath, protocol);
-    play_->AdoptRunningPlayer();
+// Start-up decides; the window carries out its plan, each step in
+// skip-on-error mode as start-up's own.
+bool SpcMain::Form_Load() {
+    const StartPlan plan = RunStartup(program_);
+    if (!plan.show) return false;
+    play_.emplace(program_.system, plan.player);
+    Carry(play_->AdoptRunningPlayer());
+    if (plan.compact) {
+        try {
+            ToggleCompact();
+        } catch (...) {
+            TraceSwallowed("compact mode at start-up");
+        }
+    }
+    ApplyStartOptions(plan.spcPlayOptions);
+    return true;
 }
 
-void SpcMain::ApplyStartOptions(bool spcPlay) {
+void SpcMain::ApplyStartOptions(bool spcPlayOptions) {
     const HWND sampling = Item(IDC_listSampling);
     if (::SendMessageW(sampling, CB_GETCURSEL, 0, 0) < 0) {
         ::SendMessageW(sampling, CB_SETCURSEL, kDefaultSamplingIndex, 0);
     }
-    if (spcPlay) {
+    if (spcPlayOptions) {
         ::CheckDlgButton(hwnd(), IDC_chkStereo, BST_CHECKED);
         return;
     }
@@ -272,39 +301,41 @@ void SpcMain::spcDirectory_Change() {
 // ------------------------------------------------------------- Playing
 
 void SpcMain::cmdPlay_Click() {
-    if (play_) play_->cmdPlay_Click();
+    if (play_) Carry(play_->Play(Request()));
 }
 
 void SpcMain::cmdStop_Click() {
-    if (play_) play_->cmdStop_Click();
+    if (play_) Carry(play_->Stop(Caption()));
+}
+
+PlayRequest SpcMain::Request() const {
+    PlayRequest request;
+    request.song = spcFile_.Entry(spcFile_.ListIndex());
+    request.folder = spcFile_.Path();
+    request.options.eightBit = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chk8bit));
+    request.options.stereo = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkStereo));
+    request.options.adsr = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkADSR));
+    request.options.buffering = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkBuffering));
+    request.options.samplingIndex = static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0));
+    request.caption = Caption();
+    return request;
+}
+
+void SpcMain::Carry(const PlayOutcome& outcome) {
+    if (outcome.caption) ::SetWindowTextW(hwnd(), outcome.caption->c_str());
+    if (outcome.player) {
+        runningPlayer_ = outcome.player;
+        program_.system.WatchPlayer(outcome.player, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
+    }
+    // A player took the foreground (and with it the keyboard).
+    if (outcome.takeForeground && ::IsWindowVisible(hwnd())) ::SetForegroundWindow(hwnd());
+    if (!outcome.message.empty()) ShowMessage(hwnd(), outcome.message, outcome.icon);
 }
 
 std::wstring SpcMain::Caption() const {
     wchar_t text[256] = L"";
     ::GetWindowTextW(hwnd(), text, ARRAYSIZE(text));
     return text;
-}
-
-void SpcMain::SetCaption(std::wstring_view caption) { ::SetWindowTextW(hwnd(), std::wstring(caption).c_str()); }
-
-std::wstring SpcMain::SelectedSpcFile() const { return spcFile_.Entry(spcFile_.ListIndex()); }
-
-std::wstring SpcMain::SpcFolder() const { return spcFile_.Path(); }
-
-SpcPlayOptions SpcMain::Options() const {
-    SpcPlayOptions options;
-    options.eightBit = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chk8bit));
-    options.stereo = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkStereo));
-    options.adsr = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkADSR));
-    options.buffering = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkBuffering));
-    options.samplingIndex = static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0));
-    return options;
-}
-
-void SpcMain::ShowMessage(std::wstring_view text, MessageIcon icon) { velmoria::ShowMessage(hwnd(), text, icon); }
-
-void SpcMain::TakeForeground() {
-    if (::IsWindowVisible(hwnd())) ::SetForegroundWindow(hwnd());
 }
 
 // ------------------------------------------------------------- File list
@@ -318,14 +349,7 @@ void SpcMain::spcFile_KeyPress(short& keyAscii) {
 void SpcMain::spcFile_MouseDown(short button, short, float, float) {
     if (button != 2) return;
     if (spcFile_.ListIndex() < 0) return;
-    const std::wstring& player = program_.settings.playerPath;
-    if (IsWinSpc(player)) {
-        SetMenuCaption(ID_mnuPlay, L"Play using WinSPC");
-    } else if (IsSpcPlay(player)) {
-        SetMenuCaption(ID_mnuPlay, L"Play using SPCPlay");
-    } else {
-        SetMenuCaption(ID_mnuPlay, L"Play using ZD-SPC");
-    }
+    SetMenuCaption(ID_mnuPlay, PlayUsingCaption(play_ ? play_->player().row : nullptr));
     POINT pointer;
     ::GetCursorPos(&pointer);
     const UINT command = static_cast<UINT>(::TrackPopupMenu(

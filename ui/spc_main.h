@@ -1,7 +1,8 @@
 // SpcMain, the main window: the SPC browsing lists on the left; the SPCPlay
 // options, the play picture and the Stop button on the right. It owns the
-// running-state caption and the play control. Its handlers carry the
-// program's logic, each named after its control and event (cmdPlay_Click).
+// running-state caption and the play control: a handler hands the play
+// control one request and carries out the outcome. Handlers are named after
+// their control and event (cmdPlay_Click).
 #pragma once
 
 #include <windows.h>
@@ -12,11 +13,11 @@
 
 #include "app/program.h"
 #include "app/startup.h"
-#include "wintk/win_handles.h"
-#include "player/play_control.h"
 #include "browse/browse_lists.h"
+#include "player/play_control.h"
 #include "wintk/dialog_window.h"
 #include "wintk/picture.h"
+#include "wintk/win_handles.h"
 
 namespace velmoria {
 
@@ -29,7 +30,7 @@ inline constexpr int kClientHeightTwips = 3750;
 inline constexpr std::wstring_view kCompressedCaption = L"Compressed &Mode";
 inline constexpr std::wstring_view kNormalCaption = L"Normal &Mode";
 
-class SpcMain final : public DialogWindow, private PlayerView, private StartupWindow, private BrowseEvents {
+class SpcMain final : public DialogWindow, private BrowseEvents {
 public:
     explicit SpcMain(Program& program);
     ~SpcMain() override;
@@ -72,6 +73,9 @@ public:
     HACCEL accelerators() const { return accelerators_; }
     std::wstring MenuCaption(int id) const;
     ProcessId spcPlayTaskId() const { return play_ ? play_->spcPlayTaskId() : 0; }
+    // The player process last started or adopted, until the window hears
+    // that it has ended; 0 for none.
+    ProcessId runningPlayer() const { return runningPlayer_; }
 
 private:
     void OnCreate() override;
@@ -81,11 +85,11 @@ private:
     void OnDropFiles(const std::vector<std::wstring>& paths) override;
     void OnDestroyed() override;
     void OnLayout() override;
+    bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // BrowseEvents
     void OnDriveChange() override { spcDrive_Change(); }
     void OnFolderChange() override { spcDirectory_Change(); }
-    void OnFileDblClick() override { spcFile_DblClick(); }
     void OnFileKeyPress(short& keyAscii) override { spcFile_KeyPress(keyAscii); }
     void OnFileMouseDown(short button, short shift, float x, float y) override {
         spcFile_MouseDown(button, shift, x, y);
@@ -95,25 +99,20 @@ private:
     HMENU MenuOf(int id) const;
     std::wstring MenuText(int id) const;  // with the shortcut after its tab
     void SetMenuCaption(int id, std::wstring_view caption);
-    // StartupWindow
-    void ToggleCompact() override;
-    void ApplyStartOptions(bool spcPlay) override;
-    void UsePlayer(const std::wstring& playerPath, PlayerProtocol protocol) override;
+    // The compact-mode toggle; a failed write reaches the caller as SettingsWriteError.
+    void ToggleCompact();
+    void ApplyStartOptions(bool spcPlayOptions);
 
-    // PlayerView
-    std::wstring Caption() const override;
-    void SetCaption(std::wstring_view caption) override;
-    std::wstring SelectedSpcFile() const override;
-    std::wstring SpcFolder() const override;
-    SpcPlayOptions Options() const override;
-    void ShowMessage(std::wstring_view text, MessageIcon icon) override;
-    void TakeForeground() override;
+    std::wstring Caption() const;
+    PlayRequest Request() const;
+    void Carry(const PlayOutcome& outcome);
 
     Program& program_;
     DriveList spcDrive_{*this};
     FolderList spcDirectory_{*this};
     FileList spcFile_{*this};
     std::optional<PlayControl> play_;
+    ProcessId runningPlayer_ = 0;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     ScaledPicture pip_;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/paths.h"
+#include "base/trace.h"
 #include "wintk/dropped_files.h"
 #include "wintk/win_text.h"
 
@@ -85,6 +86,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
             self->OnCreate();
             self->OnLayout();
         } catch (...) {
+            TraceSwallowed("creating a window");
             ::DestroyWindow(hwnd);
         }
         return TRUE;  // the dialog manager focuses the first control in the tab order
@@ -105,6 +107,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
         return self->Dispatch(message, wParam, lParam) ? TRUE : FALSE;
     } catch (...) {
         // Handlers report their own failures; nothing may unwind into Windows.
+        TraceSwallowed("a window's message");
         return FALSE;
     }
 }
@@ -117,11 +120,8 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const auto control = reinterpret_cast<HWND>(lParam);
-        if (ControlHandler* handler = control ? HandlerOf(id) : nullptr) {
-            handler->OnNotify(HIWORD(wParam));
-        } else {
-            OnCommand(id, HIWORD(wParam), control);
-        }
+        ControlHandler* handler = control ? HandlerOf(id) : nullptr;
+        if (!handler || !handler->OnNotify(HIWORD(wParam))) OnCommand(id, HIWORD(wParam), control);
         return true;
     }
     case WM_DRAWITEM: {
@@ -156,7 +156,7 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         OnClose();
         return true;
     default:
-        return false;
+        return message >= WM_APP && message <= 0xBFFF && OnAppMessage(message, wParam, lParam);
     }
 }
 

@@ -33,7 +33,9 @@ enum class LabelAlign {
 // message to it and to nothing else.
 class ControlHandler {
 public:
-    virtual void OnNotify(WORD code) = 0;
+    // True when the control object took the notification; otherwise it goes
+    // on to the window's OnCommand.
+    virtual bool OnNotify(WORD code) = 0;
     virtual void OnDrawItem(const DRAWITEMSTRUCT&) {}
 
 protected:
@@ -87,6 +89,9 @@ protected:
     // Fonts and per-control sizes that depend on the DPI; called after the
     // controls have been placed for a new DPI.
     virtual void OnLayout() {}
+    // A message of the window's own (WM_APP and above), posted to it from
+    // another thread; true when the window handled it.
+    virtual bool OnAppMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }
 
     // Creates a child control at a rectangle in twips relative to the client
     // area, with the window's default font, and remembers it for re-layout.

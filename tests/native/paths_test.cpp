@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/paths.h"
-#include "player/player_kind.h"
 #include "wintk/twips.h"
 #include "player/command_line.h"
 #include "player/title_match.h"
@@ -43,11 +42,9 @@ TEST(Paths, JoinParentStripAndTrim) {
     EXPECT_EQ(WithoutExtendedPrefix(ExtendedLengthPath(share)), share);
 }
 
-// Player kinds and title searches as the play control uses them are in
+// Title searches as the play control uses them are in
 // play_control_test; these are the edges it does not reach.
-TEST(Paths, KindsPatternsAndTitlesAtTheirEdges) {
-    EXPECT_TRUE(IsSpcPlay(L"C:\\MYSPCPLAY.EXE"));  // only the end counts
-    EXPECT_FALSE(IsSpcPlay(L"PLAY.EXE"));
+TEST(Paths, PatternsAndTitlesAtTheirEdges) {
     EXPECT_FALSE(MatchesFilePattern(L"ABC.SPC", L"??.SPC"));
     EXPECT_FALSE(MatchesFilePattern(std::wstring(5000, L'a'), L"*a*a*a*a*a*a*a*a*b"));  // no blow-up
     EXPECT_FALSE(TitleMatches(L"About SPCPlay", L"spcplay", TitleStarts));

@@ -11,30 +11,13 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "player/player_table.h"
 #include "player/title_match.h"
 
 namespace velmoria {
 namespace {
 
 using namespace testing;
-
-struct FakeView : PlayerView {
-    std::wstring caption{kIdleCaption};
-    std::wstring selected;
-    SpcPlayOptions options{0, 0, 0, 0, kDefaultSamplingIndex};
-    std::vector<std::wstring> messages;
-    int foregroundTaken = 0;
-
-    std::wstring Caption() const override { return caption; }
-    void SetCaption(std::wstring_view text) override { caption = text; }
-    std::wstring SelectedSpcFile() const override { return selected; }
-    std::wstring SpcFolder() const override { return L"C:\\MUSIC"; }
-    SpcPlayOptions Options() const override { return options; }
-    void ShowMessage(std::wstring_view text, MessageIcon icon) override {
-        messages.push_back(std::wstring(text) + (icon == MessageIcon::Stop ? L" [stop]" : L""));
-    }
-    void TakeForeground() override { ++foregroundTaken; }
-};
 
 // Windows in their top-level order, and a log of what was done to them.
 struct FakeSystem : PlayerSystem {
@@ -87,7 +70,7 @@ struct FakeSystem : PlayerSystem {
         return found ? found->process : 0;
     }
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override {
-        if (startFails) throw PlayerError("cannot start");
+        if (startFails) throw PlayerError("cannot start", 2);
         log.push_back(L"start " + std::to_wstring(static_cast<int>(style)) + L" [" + std::wstring(commandLine) + L"]");
         if (!windowOnStart.empty()) windows.push_back({windows.size() + 1, windowOnStart, nextProcess});
         return nextProcess++;
@@ -100,21 +83,46 @@ struct FakeSystem : PlayerSystem {
         return foregroundWorks;
     }
     void SendKeyA() override { log.push_back(L"key a"); }
+    void WatchPlayer(ProcessId, WindowId, unsigned) override {}
+};
+
+// The window as the play control sees it: a request made from its state,
+// and the outcome carried out on it.
+struct FakeWindow {
+    std::wstring caption{kIdleCaption};
+    std::wstring selected;
+    SpcPlayOptions options{0, 0, 0, 0, kDefaultSamplingIndex};
+    std::vector<std::wstring> messages;
+    int foregroundTaken = 0;
+    std::vector<ProcessId> players;
+
+    PlayRequest Request() const { return {selected, L"C:\\MUSIC", options, caption}; }
+    void Carry(const PlayOutcome& outcome) {
+        if (outcome.caption) caption = *outcome.caption;
+        if (!outcome.message.empty()) {
+            messages.push_back(outcome.message + (outcome.icon == MessageIcon::Stop ? L" [stop]" : L""));
+        }
+        if (outcome.takeForeground) ++foregroundTaken;
+        if (outcome.player) players.push_back(outcome.player);
+    }
 };
 
 class PlayControlTest : public testing::Test {
 protected:
-    void UsePlayer(const std::wstring& path, PlayerProtocol protocol = PlayerProtocol::Classic) {
+    void UsePlayer(const std::wstring& path, std::wstring_view description = {}) {
         system.shortForms[path] = path;
         system.playerExe = FileNameOf(path);
-        control.emplace(view, system, path, protocol);
+        control.emplace(system, Player{path, ResolvePlayerRow(path, description)});
     }
     void Select(const std::wstring& name) {
         view.selected = name;
         system.shortForms[L"C:\\MUSIC\\" + name] = L"C:\\MUSIC\\" + name;
     }
+    void Play() { view.Carry(control->Play(view.Request())); }
+    void Stop() { view.Carry(control->Stop(view.caption)); }
+    void Adopt() { view.Carry(control->AdoptRunningPlayer()); }
 
-    FakeView view;
+    FakeWindow view;
     FakeSystem system;
     std::optional<PlayControl> control;
 };
@@ -124,28 +132,28 @@ protected:
 TEST_F(PlayControlTest, SpcPlayStartsWithSwitchesIsHiddenAndIsNotStartedTwice) {
     UsePlayer(L"C:\\Long Players\\SpcPlay.exe");
     system.shortForms[L"C:\\Long Players\\SpcPlay.exe"] = L"C:\\LONGPL~1\\SPCPLAY.EXE";  // recognised from this
-    control->cmdPlay_Click();
+    Play();
     EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage));
     EXPECT_THAT(system.log, IsEmpty());
 
     Select(L"SONG1.SPC");
     view.options = {1, 1, 0, 0, 3};
     system.windowOnStart = L"SPCPlay - SONG1";
-    control->cmdPlay_Click();
+    Play();
     EXPECT_THAT(system.log, ElementsAre(L"start 1 [C:\\LONGPL~1\\SPCPLAY.EXE C:\\MUSIC\\SONG1.SPC -8 -z -r 3 ]",
                                         L"wait 100 2000", L"hide 1"));
-    EXPECT_EQ(view.caption, kRunningSpcPlay);
+    EXPECT_EQ(view.caption, L"[Running SPCPlay]");
     EXPECT_EQ(control->spcPlayTaskId(), 100u);
     EXPECT_EQ(view.foregroundTaken, 1);
 
     view.caption = kIdleCaption;
-    control->cmdPlay_Click();
+    Play();
     EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage));
     EXPECT_EQ(system.log.size(), 3u);
     EXPECT_EQ(view.caption, kIdleCaption);
 
-    control.emplace(view, system, L"C:\\GONE\\SPCPLAY.EXE");  // no short form: not recognised, silent
-    control->cmdPlay_Click();
+    control.emplace(system, Player{L"C:\\GONE\\SPCPLAY.EXE", ResolvePlayerRow(L"SPCPLAY.EXE", {})});  // no short form: silent
+    Play();
     EXPECT_EQ(system.log.size(), 3u);
     EXPECT_EQ(view.messages.size(), 2u);
 }
@@ -156,27 +164,27 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     UsePlayer(L"C:\\P\\winspc.exe");
     Select(L"A.SPC");
     system.windows = {{3, L"B.SPC - WinSPC", 60}};
-    view.caption = kRunningWinSpc;
-    control->cmdPlay_Click();
+    view.caption = L"[Running WinSPC]";
+    Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 3", L"start 7 [C:\\P\\winspc.exe C:\\MUSIC\\A.SPC ]"));
-    EXPECT_EQ(view.caption, kRunningWinSpc);
+    EXPECT_EQ(view.caption, L"[Running WinSPC]");
 
     UsePlayer(L"C:\\P\\ZDSPC.EXE");
     system.log.clear();
     system.windows = {{1, L"Player ZDSpc", 70}, {2, L" ZDSpc 1.0", 71}};
     view.selected = L"GONE.SPC";  // no short form: an empty argument
-    control->cmdPlay_Click();
+    Play();
     system.windows.erase(system.windows.begin() + 1);
-    view.caption = kRunningZdSpc;
+    view.caption = L"[Running ZD-SPC]";
     system.startFails = true;
-    control->cmdPlay_Click();
+    Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 2", L"start 7 [C:\\P\\ZDSPC.EXE  ]", L"close 1"));
     EXPECT_THAT(view.messages, ElementsAre(L"Error! [stop]"));
     EXPECT_EQ(view.caption, kIdleCaption);
 
     UsePlayer(L"C:\\P\\NOTEPAD.EXE");  // none of the three: nothing at all
     system.log.clear();
-    control->cmdPlay_Click();
+    Play();
     EXPECT_THAT(system.log, IsEmpty());
     EXPECT_EQ(view.messages.size(), 1u);
 }
@@ -184,16 +192,16 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
 TEST_F(PlayControlTest, StopActsOnlyOnARunningCaptionAndResetsItFirst) {
     UsePlayer(L"C:\\P\\WINSPC.EXE");
     system.windows = {{5, L"WinSPC", 90}};
-    control->cmdStop_Click();
-    view.caption = kRunningWinSpc;
-    control->cmdStop_Click();
-    control->cmdStop_Click();  // the second finds the idle caption
+    Stop();
+    view.caption = L"[Running WinSPC]";
+    Stop();
+    Stop();  // the second finds the idle caption
     EXPECT_THAT(system.log, ElementsAre(L"close 5"));
     system.windows.clear();
     for (const wchar_t* player : {L"C:\\P\\ZDSPC.EXE", L"C:\\P\\X.EXE"}) {
         UsePlayer(player);
         view.caption = L"[anything]";
-        control->cmdStop_Click();
+        Stop();
         EXPECT_EQ(view.caption, kIdleCaption);
     }
     EXPECT_EQ(system.log.size(), 1u);
@@ -203,20 +211,20 @@ TEST_F(PlayControlTest, StopActsOnlyOnARunningCaptionAndResetsItFirst) {
 // into the SPCPlay this program started, and only once it is in front.
 TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
     UsePlayer(L"C:\\P\\SPCPLAY.EXE");
-    view.caption = kRunningSpcPlay;
+    view.caption = L"[Running SPCPlay]";
     system.windows = {{8, L"SPCPlay", 0}};
-    control->cmdStop_Click();  // none started yet: no window is touched
+    Stop();  // none started yet: no window is touched
     system.windows.clear();
     Select(L"A.SPC");
-    control->cmdPlay_Click();  // process 100, no window yet
+    Play();  // process 100, no window yet
     system.windows = {{8, L"SPCPlay (someone else's)", 42}, {9, L"SPCPlay", 100}};
-    control->cmdStop_Click();
+    Stop();
     EXPECT_THAT(system.log, ElementsAre(StartsWith(L"start 1"), L"wait 100 2000", L"restore 9", L"foreground 9 2000",
                                         L"key a"));
     system.log.clear();
     system.foregroundWorks = false;
-    view.caption = kRunningSpcPlay;
-    control->cmdStop_Click();
+    view.caption = L"[Running SPCPlay]";
+    Stop();
     EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000"));
     EXPECT_THAT(view.messages, IsEmpty());
 }
@@ -224,44 +232,62 @@ TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
 // A player left playing by an earlier run: Stop must still reach it.
 TEST_F(PlayControlTest, APlayerFromAnEarlierRunIsAdopted) {
     const std::tuple<const wchar_t*, const wchar_t*, std::wstring_view> cases[] = {
-        {L"C:\\P\\WINSPC.EXE", L"B.SPC - WinSPC", kRunningWinSpc},
-        {L"C:\\P\\ZDSPC.EXE", L"Song - ZDSpc", kRunningZdSpc},
-        {L"C:\\P\\SPCPLAY.EXE", L"SPCPlay", kRunningSpcPlay}};
+        {L"C:\\P\\WINSPC.EXE", L"B.SPC - WinSPC", L"[Running WinSPC]"},
+        {L"C:\\P\\ZDSPC.EXE", L"Song - ZDSpc", L"[Running ZD-SPC]"},
+        {L"C:\\P\\SPCPLAY.EXE", L"SPCPlay", L"[Running SPCPlay]"}};
     for (const auto& [player, title, caption] : cases) {
         view.caption = kIdleCaption;
         UsePlayer(player);
         system.windows = {{1, title, 30, L"OTHER.EXE"}};
-        control->AdoptRunningPlayer();
+        Adopt();
         EXPECT_EQ(view.caption, kIdleCaption) << player;  // another program's window is no player
         system.windows.push_back({9, title, 31});
-        control->AdoptRunningPlayer();
+        Adopt();
         EXPECT_EQ(view.caption, caption) << player;
     }
     EXPECT_EQ(control->spcPlayTaskId(), 31u);
     system.log.clear();
-    control->cmdStop_Click();
+    Stop();
     EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000", L"key a"));
+}
+
+// The row a stored path resolves to: only the end of the path counts, and
+// two programs named SPCPLAY.EXE are told apart by their description.
+TEST(PlayerTable, ARowPerPlayerChosenByTheEndOfThePath) {
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\MYSPCPLAY.EXE", L"", L"[Running SPCPlay]"},
+        {L"c:\\p\\winspc.exe", L"SNES SPC700 Player", L"[Running WinSPC]"},
+        {L"ZDSPC.EXE", L"", L"[Running ZD-SPC]"},
+        {L"PLAY.EXE", L"", L""},
+    };
+    for (const auto& [path, description, caption] : cases) {
+        const PlayerRow* row = ResolvePlayerRow(path, description);
+        EXPECT_EQ(row ? row->runningCaption : L"", std::wstring_view(caption)) << path;
+        EXPECT_EQ(NeedsDescription(path), EndsWithNoCase(path, L"SPCPLAY.EXE")) << path;
+    }
+    const PlayerRow* today = ResolvePlayerRow(L"SPCPLAY.EXE", L"SNES SPC700 Player");
+    const PlayerRow* classic = ResolvePlayerRow(L"SPCPLAY.EXE", L"SPC player");
+    EXPECT_TRUE(today && classic && today != classic && classic->switches && !today->switches);
+    EXPECT_EQ(PlayUsingCaption(classic), L"Play using SPCPlay");
+    EXPECT_EQ(PlayUsingCaption(nullptr), L"Play using ZD-SPC");  // a path that names no player
+    EXPECT_EQ(PlayerFilePatterns(), L"SPCPLAY.EXE;WINSPC.EXE;ZDSPC.EXE");
 }
 
 // Today's SPCPLAY.EXE: long quoted paths, no switches, a play while it runs
 // hands it the song, and Stop sends "-q" only when a copy of it runs.
 TEST_F(PlayControlTest, TodaysSpcPlayTakesOneQuotedPathAndQuitsOnQ) {
-    EXPECT_EQ(ProtocolOf(L"C:\\P\\SPCPLAY.EXE", kCurrentSpcPlayDescription), PlayerProtocol::CurrentSpcPlay);
-    EXPECT_EQ(ProtocolOf(L"C:\\P\\WINSPC.EXE", kCurrentSpcPlayDescription), PlayerProtocol::Classic);
-    EXPECT_EQ(ProtocolOf(L"C:\\P\\SPCPLAY.EXE", L"SPC player"), PlayerProtocol::Classic);
-
-    UsePlayer(L"C:\\Play ers\\SPCPLAY.EXE", PlayerProtocol::CurrentSpcPlay);
+    UsePlayer(L"C:\\Play ers\\SPCPLAY.EXE", L"SNES SPC700 Player");
     Select(L"Long Name.spc");
     view.options = {1, 1, 1, 1, 0};
-    system.windows = {{4, L"SNES SPC700 Player", 50, L"", std::wstring(kCurrentSpcPlayClass)},
+    system.windows = {{4, L"SNES SPC700 Player", 50, L"", L"SSDLabo_SPCPLAY"},
                       {5, L"SPCPlay", 51}};
-    view.caption = kRunningSpcPlay;
-    control->cmdPlay_Click();
-    control->cmdStop_Click();
-    control->cmdStop_Click();  // the caption is idle now
+    view.caption = L"[Running SPCPlay]";
+    Play();
+    Stop();
+    Stop();  // the caption is idle now
     system.windows.front().exe = L"OTHER.EXE";
-    view.caption = kRunningSpcPlay;
-    control->cmdStop_Click();  // no copy of it runs: nothing to quit
+    view.caption = L"[Running SPCPlay]";
+    Stop();  // no copy of it runs: nothing to quit
     EXPECT_THAT(system.log,
                 ElementsAre(L"start 7 [\"C:\\Play ers\\SPCPLAY.EXE\" \"C:\\MUSIC\\Long Name.spc\"]",
                             L"start 7 [\"C:\\Play ers\\SPCPLAY.EXE\" -q]"));
@@ -269,8 +295,8 @@ TEST_F(PlayControlTest, TodaysSpcPlayTakesOneQuotedPathAndQuitsOnQ) {
     EXPECT_EQ(view.caption, kIdleCaption);
 
     system.windows.front().exe.clear();
-    control->AdoptRunningPlayer();
-    EXPECT_EQ(view.caption, kRunningSpcPlay);
+    Adopt();
+    EXPECT_EQ(view.caption, L"[Running SPCPlay]");
 }
 
 }  // namespace
