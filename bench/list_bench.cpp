@@ -15,7 +15,7 @@
 #include "wintk/win_text.h"
 #include "base/paths.h"
 #include "browse/browse_lists.h"
-#include "bench/resource_counts.h"
+#include "tests/support/resource_counts.h"
 #include "tests/support/win_test_support.h"
 
 namespace velmoria::bench {

@@ -77,17 +77,24 @@ if(CMAKE_OBJDUMP AND NOT MSVC)
 endif()
 
 if(VELMORIA_TESTS)
-    add_library(velmoria_test_support STATIC tests/support/win_test_support.cpp)
-    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock)
+    add_library(velmoria_test_support STATIC tests/support/win_test_support.cpp tests/support/resource_counts.cpp)
+    target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock psapi)
+
+    # The writer the killed-writer test kills in mid-write.
+    add_executable(settings_writer tests/support/settings_writer.cpp)
+    target_link_libraries(settings_writer PRIVATE velmoria_win)
+    target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 
     # Tests of windows need the program's resources (menus, pictures, manifest).
     add_executable(wine_tests
         tests/wine/browsing_test.cpp
+        tests/wine/faults_test.cpp
         tests/wine/input_test.cpp
         tests/wine/layout_test.cpp
         tests/wine/outside_test.cpp
         tests/wine/play_test.cpp
         tests/wine/settings_file_test.cpp
+        tests/wine/soak_test.cpp
         tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )
@@ -119,12 +126,12 @@ add_executable(demo_driver demo/demo_driver.cpp)
 target_compile_definitions(demo_driver PRIVATE ${VELMORIA_WIN_DEFINITIONS})
 target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 
-# Benchmarks and the harnesses that print figures (soak, killed writer, full
-# and read-only disks, a folder of 100,000 songs): run by scripts/bench.sh,
-# built with everything else so that they cannot rot.
+# Benchmarks that print figures, run by scripts/bench.sh and built with
+# everything else so that they cannot rot. The long runs of the soak, the
+# killed writer and the large folder are the tests' own, with long counts.
 if(VELMORIA_TESTS)
-    add_executable(list_bench bench/list_bench.cpp bench/resource_counts.cpp)
-    target_link_libraries(list_bench PRIVATE velmoria_test_support psapi)
+    add_executable(list_bench bench/list_bench.cpp)
+    target_link_libraries(list_bench PRIVATE velmoria_test_support)
     add_executable(minimal_window WIN32 bench/minimal_window.cpp)
     target_compile_definitions(minimal_window PRIVATE ${VELMORIA_WIN_DEFINITIONS})
     target_link_options(minimal_window PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
@@ -135,9 +142,4 @@ if(VELMORIA_TESTS)
     target_link_options(minimal_window_manifest PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
     set_property(SOURCE bench/minimal_window.rc APPEND PROPERTY OBJECT_DEPENDS
         ${CMAKE_BINARY_DIR}/generated/velmoria.manifest)
-    add_executable(settings_writer bench/settings_writer.cpp)
-    target_link_libraries(settings_writer PRIVATE velmoria_win)
-    target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
-    add_executable(bench_harness bench/faults.cpp bench/soak.cpp bench/resource_counts.cpp ${VELMORIA_RESOURCES})
-    target_link_libraries(bench_harness PRIVATE velmoria_test_support gmock_main psapi)
 endif()

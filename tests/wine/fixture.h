@@ -66,12 +66,18 @@ protected:
         main->cmdPlay_Click();
     }
     // Runs action on a window of this program (by caption) from a helper
-    // thread while this thread waits in open(), a modal window's loop.
+    // thread while this thread waits in open(), a modal window's loop. The
+    // action must end by closing the window; one left open fails the test
+    // and is closed, so that a broken behaviour never holds the run.
     void WithWindow(const wchar_t* caption, const std::function<void(HWND)>& action, const std::function<void()>& open) {
         Background driver([&] {
             HWND window = nullptr;
             ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(::GetCurrentProcessId(), caption)); }));
             action(window);
+            if (!WaitUntil([&] { return !::IsWindow(window); }, 10s)) {
+                ADD_FAILURE() << Ascii(caption) << " was left open";
+                CloseBox(window);
+            }
         });
         open();
     }

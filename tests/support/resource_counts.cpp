@@ -1,4 +1,4 @@
-#include "bench/resource_counts.h"
+#include "tests/support/resource_counts.h"
 
 // mingw-w64's NtCurrentTeb reads the TEB through a zero-length array, which
 // GCC takes for an out-of-bounds read; the read is what the function is for.

@@ -2,7 +2,7 @@
 // through the play picture, the file list and the popup menu, and watch what
 // the process holds. The counts must end where they stood after the first
 // tenth of the run. VELMORIA_SOAK_CYCLES sets the length (the benchmark
-// command runs 1,000 cycles; the test command a few dozen).
+// command runs 1,000 cycles; the test command 45).
 #include <gmock/gmock.h>
 
 #include <array>
@@ -10,7 +10,7 @@
 
 #include "app/program.h"
 #include "player/win_player_system.h"
-#include "bench/resource_counts.h"
+#include "tests/support/resource_counts.h"
 #include "tests/support/win_test_support.h"
 #include "ui/spc_main_ids.h"
 #include "ui/spc_main.h"
