@@ -144,6 +144,7 @@ TEST_F(PlayControlTest, SpcPlayStartsWithSwitchesIsHiddenAndIsNotStartedTwice) {
                                         L"wait 100 2000", L"hide 1"));
     EXPECT_EQ(view.caption, L"[Running SPCPlay]");
     EXPECT_EQ(control->spcPlayTaskId(), 100u);
+    EXPECT_THAT(view.players, ElementsAre(100u));  // the window is to watch it
     EXPECT_EQ(view.foregroundTaken, 1);
 
     view.caption = kIdleCaption;

@@ -47,6 +47,8 @@ TEST(SpcTag, TextAndBinaryTagsGiveTitlesArtistAndLength) {
     EXPECT_EQ(binaryRead->title, std::string(32, 'T'));
     EXPECT_EQ(binaryRead->artist, "Binary Artist");
     EXPECT_EQ(PlayLengthText(*binaryRead), "1:35 + 10 s fade");
+    EXPECT_EQ(PlayLengthText(SongDetails{"", "", "", 65, 500, false}), "1:05 + 0.5 s fade");
+    EXPECT_EQ(PlayLengthText(SongDetails{"", "", "", 7, 0, false}), "0:07");
 
     Put(binary, 0xA9, Le(43665, 3));  // absurd values are cut and shown as a guess
     Put(binary, 0xAC, Le(0xFFFFFFFF, 4));

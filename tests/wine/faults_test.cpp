@@ -162,24 +162,6 @@ TEST_F(MisbehavingPlayerTest, PlayersThatExitAtOnceOrNeverShowAWindow) {
     }
 }
 
-// SPCPlay's late window is waited for (PlayTest); the others are not.
-TEST_F(MisbehavingPlayerTest, APlayerWhoseWindowComesASecondLate) {
-    ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", L"late-window=1000");
-    for (const wchar_t* name : {L"WINSPC", L"ZDSPC"}) {
-        StartWithPlayer(name);
-        main->cmdPlay_Click();
-        ASSERT_TRUE(WaitUntil([&] { return Starts(name) == 1; }));
-        main->cmdStop_Click();  // too early: there is no window yet to stop
-        EXPECT_EQ(Caption(), L"Velmoria");
-        ASSERT_TRUE(players.WaitForLog(name, L"shown"));
-        EXPECT_EQ(players.Log(name).find(L"close"), std::wstring::npos);
-        main->cmdPlay_Click();  // a new one starts beside it
-        EXPECT_TRUE(WaitUntil([&] { return Starts(name) == 2; }));
-        main.reset();
-        players.EndAll();
-    }
-}
-
 // Paths past the old 260-character limit and names outside the code page:
 // each song reaches the player, whose tag reading proves it got that file.
 class BadInput : public WindowTest {};

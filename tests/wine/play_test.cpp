@@ -116,6 +116,18 @@ TEST_F(PlayTest, OtherProgramsCarryingPlayerTitlesAreLeftAlone) {
         main.reset();
     }
     EXPECT_TRUE(::IsWindow(notes));
+
+    // Another copy of SPCPLAY.EXE, started elsewhere and in front of ours:
+    // Stop types its key into the one this run started, never into that one.
+    players.EndAll();
+    StartWith(players.Path(L"SPCPLAY"));
+    Play(L"A.SPC");
+    const DWORD ours = players.ProcessIds(L"SPCPLAY").back();
+    MakeFolder(playerFolder / L"other");
+    ASSERT_NE(players.StartBystander(L"SPCPLAY", L"other\\SPCPLAY", L"SPCPlay"), nullptr);
+    main->cmdStop_Click();
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(ours); }));
+    EXPECT_THAT(players.Log(L"other\\SPCPLAY"), Not(HasSubstr(L"key")));
 }
 
 // Exit leaves the player playing; after a restart, Stop still reaches it.
@@ -128,6 +140,9 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsStoppedAfterARestart) {
         Play(L"A.SPC");
         ASSERT_NE(players.WindowOfLast(player), nullptr);
         const DWORD id = players.ProcessIds(player).back();
+        // The options at their start values: Stereo alone, at the rate SPCPlay takes by default.
+        EXPECT_TRUE(players.CommandLines(player).back().ends_with(player == std::wstring_view(L"SPCPLAY") ? L".SPC -z "
+                                                                                                         : L".SPC "));
         main->mnuExit_Click();
         main.reset();
         ASSERT_TRUE(ProcessRunning(id));

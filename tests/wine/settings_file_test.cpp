@@ -38,6 +38,17 @@ TEST_F(SettingsFileTest, WritesExactBytesInTheCodePageAndReadsThemBack) {
         EXPECT_EQ(read.compactFlag, 1);
     }
     EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini"));  // replaced, nothing left beside it
+    // Replaced, never rewritten: a kill in mid-write would leave a rewritten file half done.
+    auto identity = [&] {
+        const UniqueFile opened(::CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        ::GetFileInformationByHandle(opened.get(), &info);
+        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    const ULONGLONG before = identity();
+    store.WriteSettings(L"D:\\SPCPLAY.EXE", 1);
+    EXPECT_NE(identity(), before);
 
     // The file beside the program comes before the user's, and is written.
     MakeFolder(folder / L"Velmoria");
