@@ -195,6 +195,19 @@ bool ProcessRunning(DWORD process) {
     return handle && ::WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
 }
 
+HANDLE StartProgram(std::wstring commandLine, const std::wstring& folder, DWORD* id) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        return nullptr;
+    }
+    ::CloseHandle(info.hThread);
+    if (id) *id = info.dwProcessId;
+    return info.hProcess;
+}
+
 MessageBoxCatcher::MessageBoxCatcher()
     : thread_([this] {
           constexpr int kTextId = 0xFFFF;
@@ -309,15 +322,9 @@ HWND StandIns::StartBystander(std::wstring_view like, std::wstring_view name, st
     ::CopyFileW(Path(like).c_str(), Path(name).c_str(), FALSE);
     names_.emplace_back(name);
     ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", (L"title=" + std::wstring(title)).c_str());
-    std::wstring line = L"\"" + Path(name) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    const bool started =
-        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    const UniqueKernelHandle process(StartProgram(L"\"" + Path(name) + L"\""));
     ::SetEnvironmentVariableW(L"VELMORIA_STANDIN", nullptr);
-    if (!started) return nullptr;
-    const UniqueKernelHandle thread(info.hThread), process(info.hProcess);
+    if (!process) return nullptr;
     return WindowOfLast(name);
 }
 

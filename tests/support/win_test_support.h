@@ -55,6 +55,9 @@ std::wstring WindowText(HWND window);
 // A visible top-level window of a process, by title (any when empty).
 HWND FindProcessWindow(DWORD process, std::wstring_view title = {});
 bool ProcessRunning(DWORD process);
+// Starts a program from a command line in a working folder (empty: this
+// process's); the process handle, null when it could not start.
+HANDLE StartProgram(std::wstring commandLine, const std::wstring& folder = {}, DWORD* id = nullptr);
 
 struct CaughtBox {
     std::wstring title;

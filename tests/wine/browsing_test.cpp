@@ -16,11 +16,6 @@ using testing::ElementsAre;
 
 class BrowsingTest : public WindowTest {
 protected:
-    static std::vector<std::wstring> Entries(const BrowseListBox& list) {
-        std::vector<std::wstring> names(static_cast<std::size_t>(list.Count()));
-        for (int i = 0; i < list.Count(); ++i) names[static_cast<std::size_t>(i)] = list.Entry(i);
-        return names;
-    }
     std::wstring Selected() const { return main->spcFile().Entry(main->spcFile().ListIndex()); }
 };
 
@@ -90,6 +85,26 @@ TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
     PressKey(VK_RETURN);
     ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work.path(); }));
     EXPECT_THAT(Entries(main->spcFile()), ElementsAre(L"top.spc"));
+}
+
+// A drive that cannot be read sends the lists to the program's folder,
+// without a word; another drive and back tries again.
+TEST_F(BrowsingTest, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
+    ::DefineDosDeviceW(0, L"R:", L"C:\\velmoria-no-such-folder");
+    WriteBytes(programFolder / L"in-program-folder.spc", "x");
+    CreateMain();
+    const HWND drives = Item(IDC_spcDrive);
+    for (const wchar_t* drive : {L"r:", L"c:", L"r:"}) {
+        const auto entry = ::SendMessageW(drives, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
+        ASSERT_GE(entry, 0);
+        ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
+        if (drive[0] != L'r') continue;
+        EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
+        EXPECT_THAT(Entries(main->spcFile()), ElementsAre(L"in-program-folder.spc"));
+        EXPECT_EQ(main->spcDrive().Drive(), L"R:");
+    }
+    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
 }
 
 // A disconnected network drive answers a label query only after the

@@ -21,13 +21,9 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 
-int EnvNumber(const wchar_t* name, int fallback) {
-    wchar_t value[32] = L"";
-    return ::GetEnvironmentVariableW(name, value, ARRAYSIZE(value)) ? std::stoi(value) : fallback;
-}
-
 TEST(KilledWriter, LeavesTheOldOrTheNewFileWholeNeverAnythingElse) {
-    const int kills = EnvNumber(L"VELMORIA_KILL_RUNS", 20);
+    wchar_t runs[16] = L"";
+    const int kills = ::GetEnvironmentVariableW(L"VELMORIA_KILL_RUNS", runs, 16) ? std::stoi(runs) : 20;
     TempFolder folder(L"killed");
     const std::wstring file = folder / L"Velmoria.ini";
     const std::string before = "C:\\OLD\\SPCPLAY.EXE\r\n 0 \r\n";
@@ -40,14 +36,8 @@ TEST(KilledWriter, LeavesTheOldOrTheNewFileWholeNeverAnythingElse) {
     std::uniform_int_distribution<int> delayMs(120, 320);
     int olds = 0, news = 0, midWrite = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        std::wstring line = L"\"" + writer + L"\" \"" + folder.path() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                     &info));
-        const UniqueKernelHandle process(info.hProcess);
-        const UniqueKernelHandle thread(info.hThread);
+        const UniqueKernelHandle process(StartProgram(L"\"" + writer + L"\" \"" + folder.path() + L"\""));
+        ASSERT_TRUE(process);
         ::Sleep(static_cast<DWORD>(delayMs(random)));
         ::TerminateProcess(process.get(), 1);
         ::WaitForSingleObject(process.get(), 5000);
@@ -181,38 +171,6 @@ TEST_F(BadInput, LongAndForeignPathsReachThePlayer) {
         EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[" + std::wstring(title) + L"]")) << title;
         main.reset();
     }
-}
-
-// A drive that cannot be read sends the lists to the program's folder,
-// without a word; another drive and back tries again.
-class OddDrive : public WindowTest {
-protected:
-    std::vector<std::wstring> Files() const {
-        std::vector<std::wstring> names;
-        for (int i = 0; i < main->spcFile().Count(); ++i) names.push_back(main->spcFile().Entry(i));
-        return names;
-    }
-};
-
-TEST_F(OddDrive, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
-    ::DefineDosDeviceW(0, L"R:", L"C:\\velmoria-no-such-folder");
-    WriteBytes(programFolder / L"in-program-folder.spc", "x");
-    CreateMain();
-    const HWND drives = Item(IDC_spcDrive);
-    auto choose = [&](const wchar_t* drive) {
-        const auto entry = ::SendMessageW(drives, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
-        ::SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-        ::SendMessageW(main->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_spcDrive, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
-        return entry >= 0;
-    };
-    ASSERT_TRUE(choose(L"r:"));
-    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
-    EXPECT_THAT(Files(), ElementsAre(L"in-program-folder.spc"));
-    EXPECT_EQ(main->spcDrive().Drive(), L"R:");
-    ASSERT_TRUE(choose(L"c:"));
-    ASSERT_TRUE(choose(L"r:"));
-    EXPECT_EQ(main->spcDirectory().Path(), programFolder.path());
-    ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"R:", L"C:\\velmoria-no-such-folder");
 }
 
 // A folder of many songs (scripts/bench.sh points VELMORIA_LARGE_FOLDER at one

@@ -50,6 +50,11 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main->hwnd(); }));
     }
     HWND Item(int id) const { return ::GetDlgItem(main->hwnd(), id); }
+    static std::vector<std::wstring> Entries(const BrowseListBox& list) {
+        std::vector<std::wstring> names(static_cast<std::size_t>(list.Count()));
+        for (int i = 0; i < list.Count(); ++i) names[static_cast<std::size_t>(i)] = list.Entry(i);
+        return names;
+    }
     std::wstring Caption() const { return WindowText(main->hwnd()); }
     bool Pump(const std::function<bool()>& done) { return PumpUntil(done, 10s, main->hwnd(), main->accelerators()); }
 

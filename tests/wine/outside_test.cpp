@@ -20,15 +20,10 @@ protected:
         const std::wstring exe = programFolder / L"Velmoria.exe";
         ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\Velmoria.exe").c_str(), exe.c_str(), FALSE);
         StoreSettings(Ascii(players.Path(L"WINSPC")) + "\r\n 0 \r\n");
-        std::wstring line = L"\"" + exe + L"\" " + argument;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        EXPECT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     playerFolder.path().c_str(), &startup, &process));
-        ::CloseHandle(process.hThread);
-        processes_.push_back(process.hProcess);
-        return process.dwProcessId;
+        DWORD id = 0;
+        processes_.push_back(StartProgram(L"\"" + exe + L"\" " + argument, playerFolder.path(), &id));
+        EXPECT_NE(processes_.back(), nullptr);
+        return id;
     }
     void TearDown() override {
         for (const HANDLE process : processes_) {

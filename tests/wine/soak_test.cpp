@@ -1,113 +1,83 @@
 // Soak: play and stop many times in a row, each player kind in turn and
 // through the play picture and the file list, and watch what the process
-// holds. The counts must end where they stood after the first
-// tenth of the run. VELMORIA_SOAK_CYCLES sets the length (the benchmark
-// command runs 1,000 cycles; the test command 45).
-#include <gmock/gmock.h>
-
+// holds. The counts must end where they stood after the first tenth of the
+// run. VELMORIA_SOAK_CYCLES sets the length (the benchmark command runs
+// 1,000 cycles; the test command 45).
 #include <array>
-#include <memory>
 
-#include "app/program.h"
-#include "player/win_player_system.h"
 #include "tests/support/resource_counts.h"
-#include "tests/support/win_test_support.h"
-#include "ui/spc_main_ids.h"
-#include "ui/spc_main.h"
+#include "tests/wine/fixture.h"
 
 namespace velmoria::test {
 namespace {
 
 constexpr const wchar_t* kPlayers[] = {L"SPCPLAY", L"WINSPC", L"ZDSPC"};
-constexpr const wchar_t* kRoutes[] = {L"picture", L"list"};
-constexpr int kRotation = 6;  // each of the three players through each route
-
-int Cycles() {
-    wchar_t value[16] = L"";
-    return ::GetEnvironmentVariableW(L"VELMORIA_SOAK_CYCLES", value, ARRAYSIZE(value)) ? std::stoi(value) : 45;
-}
+constexpr int kRotation = 6;  // each of the three players through each of the two routes
 
 // One main window per player kind, all over the same songs.
-struct Station {
-    std::unique_ptr<TempFolder> folder;
-    std::unique_ptr<Program> program;
-    std::unique_ptr<SpcMain> window;
-};
-
-class Soak : public testing::Test {
+class Soak : public WindowTest {
 protected:
     void SetUp() override {
-        ::GetCurrentDirectoryW(MAX_PATH, previous_);
+        WindowTest::SetUp();
         for (const char* song : {"Soak A", "Soak B", "Soak C"}) {
-            WriteBytes(songs / (std::wstring(song, song + 6) + L".spc"), SpcFileBytes(song, "Soak"));
+            WriteBytes(work / (std::wstring(song, song + 6) + L".spc"), SpcFileBytes(song, "Soak"));
         }
-        ::SetCurrentDirectoryW(songs.path().c_str());
         for (std::size_t kind = 0; kind < 3; ++kind) {
-            Station& station = stations_[kind];
-            station.folder = std::make_unique<TempFolder>(L"station");
-            WriteBytes(*station.folder / L"Velmoria.ini", Ascii(players.Path(kPlayers[kind])) + "\r\n 0 \r\n");
-            station.program = std::make_unique<Program>(station.folder->path(), system_);
-            station.window = std::make_unique<SpcMain>(*station.program);
-            ASSERT_TRUE(station.window->Create());
-            ASSERT_TRUE(station.window->Form_Load());
-            station.window->Show();
+            WriteBytes(folders_[kind] / L"Velmoria.ini", Ascii(players.Path(kPlayers[kind])) + "\r\n 0 \r\n");
+            programs_[kind].emplace(folders_[kind].path(), system);
+            windows_[kind].emplace(*programs_[kind]);
+            ASSERT_TRUE(windows_[kind]->Create() && windows_[kind]->Form_Load());
+            windows_[kind]->Show();
         }
     }
     void TearDown() override {
-        for (Station& station : stations_) station.window.reset();
-        players.EndAll();
-        ::SetCurrentDirectoryW(previous_);
+        for (auto& window : windows_) window.reset();
+        WindowTest::TearDown();
     }
 
-    std::size_t Shown(std::size_t kind) const {
-        const std::wstring log = players.Log(kPlayers[kind]);
+    std::size_t Shown(const wchar_t* name) const {
+        const std::wstring log = players.Log(name);
         std::size_t count = 0;
         for (std::size_t at = log.find(L"shown"); at != std::wstring::npos; at = log.find(L"shown", at + 1)) ++count;
         return count;
     }
-    static void Front(SpcMain& window) {
-        ::SetForegroundWindow(window.hwnd());
-        PumpUntil([&] { return ::GetForegroundWindow() == window.hwnd(); });
-    }
     void Cycle(int cycle) {
-        const auto kind = static_cast<std::size_t>(cycle % 3);
-        const int route = (cycle / 3) % 2;
-        SpcMain& window = *stations_[kind].window;
-        Front(window);
-        const HWND list = ::GetDlgItem(window.hwnd(), IDC_spcFile);
+        const wchar_t* name = kPlayers[cycle % 3];
+        const HWND window = windows_[static_cast<std::size_t>(cycle % 3)]->hwnd();
+        ::SetForegroundWindow(window);
+        PumpUntil([&] { return ::GetForegroundWindow() == window; });
+        const HWND list = ::GetDlgItem(window, IDC_spcFile);
         ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(cycle % 3), 0);
-        const std::size_t shownBefore = Shown(kind);
-        if (route == 0) {
-            ::SendMessageW(::GetDlgItem(window.hwnd(), IDC_cmdPlay), BM_CLICK, 0, 0);
+        const std::size_t shownBefore = Shown(name);
+        const bool picture = (cycle / 3) % 2 == 0;
+        if (picture) {
+            ::SendMessageW(::GetDlgItem(window, IDC_cmdPlay), BM_CLICK, 0, 0);
         } else {
             ::SendMessageW(list, WM_CHAR, VK_RETURN, 0);
         }
-        ASSERT_TRUE(PumpUntil([&] { return Shown(kind) == shownBefore + 1; }, std::chrono::seconds(10)))
-            << "cycle " << cycle << ": " << kPlayers[kind] << " through the " << kRoutes[route];
-        const DWORD player = players.ProcessIds(kPlayers[kind]).back();
-        ::SendMessageW(::GetDlgItem(window.hwnd(), IDC_cmdStop), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PumpUntil([&] { return !ProcessRunning(player); }, std::chrono::seconds(10)))
-            << "cycle " << cycle << ": " << kPlayers[kind] << " did not stop";
+        ASSERT_TRUE(PumpUntil([&] { return Shown(name) == shownBefore + 1; }, 10s))
+            << "cycle " << cycle << ": " << Ascii(name) << (picture ? " through the picture" : " through the list");
+        const DWORD player = players.ProcessIds(name).back();
+        ::SendMessageW(::GetDlgItem(window, IDC_cmdStop), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !ProcessRunning(player); }, 10s))
+            << "cycle " << cycle << ": " << Ascii(name) << " did not stop";
     }
 
-    TempFolder songs{L"soak-songs"};
-    TempFolder playerFolder{L"soak-players"};
-    StandIns players{playerFolder.path()};
-    Win32PlayerSystem system_;
-    std::array<Station, 3> stations_;
-    wchar_t previous_[MAX_PATH] = L"C:\\";
+    std::array<TempFolder, 3> folders_{TempFolder{L"station"}, TempFolder{L"station"}, TempFolder{L"station"}};
+    std::array<std::optional<Program>, 3> programs_;
+    std::array<std::optional<SpcMain>, 3> windows_;
 };
 
 TEST_F(Soak, PlayingAndStoppingManyTimesKeepsTheProcessFlat) {
-    const int cycles = Cycles();
+    wchar_t value[16] = L"";
+    const int cycles = ::GetEnvironmentVariableW(L"VELMORIA_SOAK_CYCLES", value, 16) ? std::stoi(value) : 45;
     // Samples every tenth of the run, but never before every player kind has
     // gone through every route once: the first of each warms caches in Wine.
     const int step = std::max(kRotation, cycles / 10);
     std::vector<std::pair<int, ResourceCounts>> samples;
-    MessageBoxCatcher boxes;  // a message would be a fault here; answered, so the run goes on
     for (int cycle = 0; cycle < cycles; ++cycle) {
         Cycle(cycle);
-        if (::testing::Test::HasFatalFailure()) return;
+        if (HasFatalFailure()) return;
         if ((cycle + 1) % step == 0) samples.emplace_back(cycle + 1, CountResources());
     }
     std::printf("[ figures  ] %8s %8s %8s %8s %12s\n", "cycles", "handles", "GDI", "USER", "private KiB");
@@ -122,10 +92,9 @@ TEST_F(Soak, PlayingAndStoppingManyTimesKeepsTheProcessFlat) {
     EXPECT_LE(last.gdiObjects, first.gdiObjects + 8);
     EXPECT_LE(last.userObjects, first.userObjects + 4);
     EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
-    for (const Station& station : stations_) EXPECT_EQ(WindowText(station.window->hwnd()), L"Velmoria");
-    EXPECT_TRUE(boxes.boxes().empty()) << Ascii(boxes.boxes().front().text);
+    for (const auto& window : windows_) EXPECT_EQ(WindowText(window->hwnd()), L"Velmoria");
     for (const wchar_t* name : kPlayers) {
-        for (DWORD id : players.ProcessIds(name)) EXPECT_FALSE(ProcessRunning(id)) << name << " " << id;
+        for (DWORD id : players.ProcessIds(name)) EXPECT_FALSE(ProcessRunning(id)) << Ascii(name) << " " << id;
     }
 }
 
