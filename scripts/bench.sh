@@ -42,7 +42,7 @@ wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
 
 echo
 echo "== A folder of 100,000 songs"
-figures 'LargeFolder.*'
+figures 'BadInput.ALargeFolder*'
 
 echo
 echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops"
