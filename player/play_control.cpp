@@ -10,28 +10,30 @@ namespace velmoria {
 PlayControl::PlayControl(PlayerSystem& system, Player player)
     : system_(system), player_(std::move(player)), exeName_(FileNameOf(player_.path)) {}
 
-PlayOutcome PlayControl::Play(const PlayRequest& request) {
+namespace {
+
+// Runs a request; a failure becomes the catch-all message "Error!".
+template <typename Request>
+PlayOutcome Reported(const char* where, Request request) noexcept {
     PlayOutcome outcome;
     try {
-        DoPlay(request, outcome);
+        request(outcome);
     } catch (...) {
-        TraceSwallowed("play");
+        TraceSwallowed(where);
         outcome.message = kErrorMessage;
         outcome.icon = MessageIcon::Stop;
     }
     return outcome;
 }
 
+}  // namespace
+
+PlayOutcome PlayControl::Play(const PlayRequest& request) {
+    return Reported("play", [&](PlayOutcome& outcome) { DoPlay(request, outcome); });
+}
+
 PlayOutcome PlayControl::Stop(std::wstring_view caption) {
-    PlayOutcome outcome;
-    try {
-        DoStop(caption, outcome);
-    } catch (...) {
-        TraceSwallowed("stop");
-        outcome.message = kErrorMessage;
-        outcome.icon = MessageIcon::Stop;
-    }
-    return outcome;
+    return Reported("stop", [&](PlayOutcome& outcome) { DoStop(caption, outcome); });
 }
 
 void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {

@@ -8,73 +8,24 @@ namespace {
 // Two different programs ship as SPCPLAY.EXE.
 constexpr std::wstring_view kSpcPlayExe = L"SPCPLAY.EXE";
 
+// Today's SPCPLAY.EXE is a single-instance program whose main window's title
+// says nothing the classic search finds, and whose switches mean other things
+// than the classic one's. The classic SPCPlay shows itself and takes the
+// keyboard, where the next "a" typed would end it. Some ZD-SPC versions begin
+// their title with a space: that window is preferred.
 constexpr PlayerRow kPlayers[] = {
-    {
-        // Today's SPCPLAY.EXE: a single-instance program whose main window's
-        // title says nothing the classic search finds; its switches mean
-        // other things than the classic one's.
-        .exeName = kSpcPlayExe,
-        .description = L"SNES SPC700 Player",
-        .shownName = L"SPCPlay",
-        .runningCaption = L"[Running SPCPlay]",
-        .windowClass = L"SSDLabo_SPCPLAY",
-        .searches = {},
-        .show = ShowStyle::MinimizedNoActivate,
-        .start = StartForm::QuotedLongPath,
-        .switches = false,
-        .hidesWindow = false,
-        .silentIfMissing = false,
-        .whileRunning = WhileRunning::HandOver,
-        .stop = StopMethod::QuitCommand,
-    },
-    {
-        // The classic SPCPlay shows itself and takes the keyboard, where the
-        // next "a" typed would end it.
-        .exeName = kSpcPlayExe,
-        .description = {},
-        .shownName = L"SPCPlay",
-        .runningCaption = L"[Running SPCPlay]",
-        .windowClass = {},
-        .searches = {{L"spcplay", TitleStarts}},
-        .show = ShowStyle::NormalActivated,
-        .start = StartForm::ShortPaths,
-        .switches = true,
-        .hidesWindow = true,
-        .silentIfMissing = true,
-        .whileRunning = WhileRunning::Refuse,
-        .stop = StopMethod::KeyA,
-    },
-    {
-        .exeName = L"WINSPC.EXE",
-        .description = {},
-        .shownName = L"WinSPC",
-        .runningCaption = L"[Running WinSPC]",
-        .windowClass = {},
-        .searches = {{L"WinSPC", TitleEnds}},
-        .show = ShowStyle::MinimizedNoActivate,
-        .start = StartForm::ShortPaths,
-        .switches = false,
-        .hidesWindow = false,
-        .silentIfMissing = false,
-        .whileRunning = WhileRunning::Replace,
-        .stop = StopMethod::CloseWindow,
-    },
-    {
-        // Its title begins with a space in some versions: that window is preferred.
-        .exeName = L"ZDSPC.EXE",
-        .description = {},
-        .shownName = L"ZD-SPC",
-        .runningCaption = L"[Running ZD-SPC]",
-        .windowClass = {},
-        .searches = {{L" ZDSpc", TitleStarts}, {L"ZDSpc", TitleContains}},
-        .show = ShowStyle::MinimizedNoActivate,
-        .start = StartForm::ShortPaths,
-        .switches = false,
-        .hidesWindow = false,
-        .silentIfMissing = false,
-        .whileRunning = WhileRunning::Replace,
-        .stop = StopMethod::CloseWindow,
-    },
+    // exe, description needed, shown name, running caption, window class, title searches,
+    // show state, start form, switches, hides its window, silent if missing, while running, stop
+    {kSpcPlayExe, L"SNES SPC700 Player", L"SPCPlay", L"[Running SPCPlay]", L"SSDLabo_SPCPLAY", {},
+     ShowStyle::MinimizedNoActivate, StartForm::QuotedLongPath, false, false, false, WhileRunning::HandOver,
+     StopMethod::QuitCommand},
+    {kSpcPlayExe, {}, L"SPCPlay", L"[Running SPCPlay]", {}, {{L"spcplay", TitleStarts}}, ShowStyle::NormalActivated,
+     StartForm::ShortPaths, true, true, true, WhileRunning::Refuse, StopMethod::KeyA},
+    {L"WINSPC.EXE", {}, L"WinSPC", L"[Running WinSPC]", {}, {{L"WinSPC", TitleEnds}}, ShowStyle::MinimizedNoActivate,
+     StartForm::ShortPaths, false, false, false, WhileRunning::Replace, StopMethod::CloseWindow},
+    {L"ZDSPC.EXE", {}, L"ZD-SPC", L"[Running ZD-SPC]", {}, {{L" ZDSpc", TitleStarts}, {L"ZDSpc", TitleContains}},
+     ShowStyle::MinimizedNoActivate, StartForm::ShortPaths, false, false, false, WhileRunning::Replace,
+     StopMethod::CloseWindow},
 };
 
 }  // namespace
