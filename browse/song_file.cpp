@@ -31,7 +31,12 @@ std::optional<SongDetails> ReadSongFile(const std::wstring& path) {
 }
 
 std::wstring DecodeTagText(std::string_view bytes, TagEncoding encoding) {
-    return FromAnsi(bytes, encoding == TagEncoding::Utf8 ? CP_UTF8 : CP_ACP);
+    if (encoding == TagEncoding::Utf8) return FromAnsi(bytes, CP_UTF8);
+    if (encoding == TagEncoding::ShiftJis) {
+        // Strict, so that Latin-1 text that happens to pair up is read as Latin-1.
+        if (std::wstring text = FromAnsi(bytes, 932, MB_ERR_INVALID_CHARS); !text.empty()) return text;
+    }
+    return FromAnsi(bytes, CP_ACP);
 }
 
 }  // namespace velmoria

@@ -57,11 +57,14 @@ echo "== Fuzzers, ${VELMORIA_BENCH_FUZZ_RUNS:-1000000} inputs each"
 cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS" >/dev/null
-for fuzz in settings:seeds spc_tag:spc_seeds; do
-    echo "-- ${fuzz%%:*}"
+# Each reader gets inputs as long as it reads: the tag reader 256 header
+# bytes and a 16 KiB extended tag.
+for fuzz in settings:seeds:4096 spc_tag:spc_seeds:16640; do
+    IFS=: read -r name seeds maxlen <<<"$fuzz"
+    echo "-- $name"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-    "$BUILD_ROOT/fuzz/${fuzz%%:*}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len=4096 -print_final_stats=1 \
-        "$corpus" "$VELMORIA_ROOT/tests/fuzz/${fuzz#*:}" 2>&1 |
+    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len="$maxlen" -print_final_stats=1 \
+        "$corpus" "$VELMORIA_ROOT/tests/fuzz/$seeds" 2>&1 |
         grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb|INFO: A corpus)|ERROR|SUMMARY" || true
     rm -rf "$corpus"
 done

@@ -38,10 +38,13 @@ echo "== Fuzzers of the settings and SPC tag readers (bounded runs)"
 cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS"
-for fuzz in settings:seeds spc_tag:spc_seeds; do
+# Each reader gets inputs as long as it reads: the tag reader 256 header
+# bytes and a 16 KiB extended tag.
+for fuzz in settings:seeds:4096 spc_tag:spc_seeds:16640; do
+    IFS=: read -r name seeds maxlen <<<"$fuzz"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-    "$BUILD_ROOT/fuzz/${fuzz%%:*}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len=4096 "$corpus" \
-        "$VELMORIA_ROOT/tests/fuzz/${fuzz#*:}" 2>&1 | tail -n 2
+    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len="$maxlen" "$corpus" \
+        "$VELMORIA_ROOT/tests/fuzz/$seeds" 2>&1 | tail -n 2
     rm -rf "$corpus"
 done
 

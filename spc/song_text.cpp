@@ -2,7 +2,10 @@
 
 namespace velmoria {
 
-TagEncoding EncodingOf(std::string_view bytes) { return IsUtf8(bytes) ? TagEncoding::Utf8 : TagEncoding::Ansi; }
+TagEncoding EncodingOf(std::string_view bytes) {
+    if (IsUtf8(bytes)) return TagEncoding::Utf8;
+    return IsShiftJisPairs(bytes) ? TagEncoding::ShiftJis : TagEncoding::Ansi;
+}
 
 std::wstring SongDetailsLines(const SongDetails& details, const TagDecoder& decode) {
     std::wstring text;

@@ -12,8 +12,9 @@
 namespace velmoria {
 
 enum class TagEncoding {
-    Utf8,  // the bytes are valid UTF-8 (plain ASCII is)
-    Ansi,  // anything else: the system's code page (Shift-JIS on a Japanese Windows)
+    Utf8,      // the bytes are valid UTF-8 (plain ASCII is)
+    ShiftJis,  // else, when they pair up as Shift-JIS: Japanese dumps are common
+    Ansi,      // anything else: the system's code page
 };
 
 TagEncoding EncodingOf(std::string_view bytes);

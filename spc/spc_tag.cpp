@@ -22,16 +22,20 @@ constexpr std::size_t kTextArtist = 0xB1;
 constexpr std::size_t kBinaryArtist = 0xB0;
 constexpr std::size_t kArtistBytes = 32;
 
-// Limits past which a length is taken for a misreading.
-constexpr int kMaxSeconds = 959;
-constexpr int kMaxFadeMs = 59999;
+// Limits past which a binary tag's length is taken for a misreading: its
+// fields are guessed at, and a text field read as binary gives absurd values.
+constexpr std::uint32_t kMaxBinarySeconds = 959;
+constexpr std::uint32_t kMaxBinaryFadeMs = 59999;
 
 // Extended tag items: the three texts, and the lengths in 1/64,000 s.
 constexpr unsigned char kXidSong = 0x01;
 constexpr unsigned char kXidGame = 0x02;
 constexpr unsigned char kXidArtist = 0x03;
 constexpr unsigned char kXidIntroLength = 0x30;
+constexpr unsigned char kXidLoopLength = 0x31;
+constexpr unsigned char kXidEndLength = 0x32;
 constexpr unsigned char kXidFadeLength = 0x33;
+constexpr unsigned char kXidLoopCount = 0x35;
 constexpr unsigned char kXidInHeader = 0;  // the value is the item's own 16 bits
 constexpr std::uint32_t kTicksPerSecond = 64000;
 
@@ -89,11 +93,16 @@ bool LooksTagged(std::string_view head) {
     });
 }
 
-// Lengths past the limits are taken for misreadings: cut, and shown as a guess.
-void SetLength(SongDetails& details, std::uint32_t seconds, std::uint32_t fadeMs) {
-    details.lengthGuessed = seconds > kMaxSeconds || fadeMs > kMaxFadeMs;
-    details.seconds = static_cast<int>(std::min<std::uint32_t>(seconds, kMaxSeconds));
-    details.fadeMs = static_cast<int>(std::min<std::uint32_t>(fadeMs, kMaxFadeMs));
+// A binary length past the limits is taken for a misreading: cut, and
+// shown as a guess. Other lengths are shown as they are.
+void SetLength(SongDetails& details, std::uint64_t seconds, std::uint64_t fadeMs, bool binary) {
+    details.lengthGuessed = binary && (seconds > kMaxBinarySeconds || fadeMs > kMaxBinaryFadeMs);
+    if (details.lengthGuessed) {
+        seconds = std::min<std::uint64_t>(seconds, kMaxBinarySeconds);
+        fadeMs = std::min<std::uint64_t>(fadeMs, kMaxBinaryFadeMs);
+    }
+    details.seconds = static_cast<int>(std::min<std::uint64_t>(seconds, INT32_MAX));
+    details.fadeMs = static_cast<int>(std::min<std::uint64_t>(fadeMs, INT32_MAX));
 }
 
 void ReadHeaderTag(std::string_view head, SongDetails& details) {
@@ -104,21 +113,24 @@ void ReadHeaderTag(std::string_view head, SongDetails& details) {
     const std::string_view binaryArtist = Field(head, kBinaryArtist, 1);
     const bool text = IsTextNumber(length) && IsTextNumber(fade) && !(binaryArtist.size() == 1 && IsLetter(binaryArtist[0]));
     if (text) {
-        SetLength(details, static_cast<std::uint32_t>(TextNumber(length)), static_cast<std::uint32_t>(TextNumber(fade)));
+        SetLength(details, static_cast<std::uint32_t>(TextNumber(length)), static_cast<std::uint32_t>(TextNumber(fade)),
+                  false);
         details.artist = CleanText(Field(head, kTextArtist, kArtistBytes));
         return;
     }
-    SetLength(details, LittleEndian(length), LittleEndian(fade.substr(0, 4)));
+    SetLength(details, LittleEndian(length), LittleEndian(fade.substr(0, 4)), true);
     details.artist = CleanText(Field(head, kBinaryArtist, kArtistBytes));
 }
 
-// The extended tag's items override the header's cut titles and its lengths.
+// The extended tag's items override the header's cut titles. Its lengths
+// count only where the header gives none: many files carry a wrong intro
+// there, and the header's length is the one their players use.
 void ReadExtendedTag(std::string_view extended, SongDetails& details) {
     if (extended.size() < 8 || extended.substr(0, 4) != "xid6") return;
     const std::size_t declared = LittleEndian(extended.substr(4, 4));
     std::string_view items = extended.substr(8, std::min(declared, extended.size() - 8));
-    std::uint32_t introTicks = 0;
-    std::uint32_t fadeTicks = 0;
+    std::uint64_t ticks[4] = {};  // intro, loop, end, fade
+    std::uint64_t loops = 1;
     while (items.size() >= 4) {
         const auto id = static_cast<unsigned char>(items[0]);
         const auto type = static_cast<unsigned char>(items[1]);
@@ -142,16 +154,22 @@ void ReadExtendedTag(std::string_view extended, SongDetails& details) {
             if (!data.empty()) details.artist = CleanText(data);
             break;
         case kXidIntroLength:
-            introTicks = number;
-            break;
+        case kXidLoopLength:
+        case kXidEndLength:
         case kXidFadeLength:
-            fadeTicks = number;
+            ticks[id - kXidIntroLength] = number;
+            break;
+        case kXidLoopCount:
+            if (number > 0) loops = number;
             break;
         default:
             break;
         }
     }
-    if (introTicks > 0) SetLength(details, introTicks / kTicksPerSecond, fadeTicks / (kTicksPerSecond / 1000));
+    const std::uint64_t playTicks = ticks[0] + ticks[1] * loops + ticks[2];
+    if (details.seconds == 0 && playTicks > 0) {
+        SetLength(details, playTicks / kTicksPerSecond, ticks[3] / (kTicksPerSecond / 1000), false);
+    }
 }
 
 }  // namespace
@@ -180,6 +198,19 @@ std::string PlayLengthText(const SongDetails& details) {
         text += " + " + fade + " s fade";
     }
     return text;
+}
+
+bool IsShiftJisPairs(std::string_view bytes) {
+    bool paired = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) continue;  // ASCII, half-width katakana
+        if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) || i + 1 == bytes.size()) return false;
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+        paired = true;
+    }
+    return paired;
 }
 
 bool IsUtf8(std::string_view bytes) {

@@ -41,5 +41,8 @@ std::string PlayLengthText(const SongDetails& details);
 
 // True when the bytes are valid UTF-8 (plain ASCII is).
 bool IsUtf8(std::string_view bytes);
+// True when every byte past ASCII pairs up as a Shift-JIS lead and trail
+// byte (or is a half-width katakana), and at least one pair does.
+bool IsShiftJisPairs(std::string_view bytes);
 
 }  // namespace velmoria

@@ -47,13 +47,13 @@ std::optional<std::string> ToAnsi(std::wstring_view text, UINT codePage) {
     return bytes;
 }
 
-std::wstring FromAnsi(std::string_view bytes, UINT codePage) {
+std::wstring FromAnsi(std::string_view bytes, UINT codePage, DWORD flags) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return {};
     const int length = static_cast<int>(bytes.size());
-    const int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    const int size = ::MultiByteToWideChar(codePage, flags, bytes.data(), length, nullptr, 0);
     if (size <= 0) return {};
     std::wstring text(static_cast<std::size_t>(size), L'\0');
-    const int written = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
+    const int written = ::MultiByteToWideChar(codePage, flags, bytes.data(), length, text.data(), size);
     if (written != size) return {};
     return text;
 }

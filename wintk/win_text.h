@@ -14,7 +14,8 @@ namespace velmoria {
 // nothing when a character has no exact form there: Windows would put a "?"
 // or a look-alike in its place, and a path would then name another file.
 std::optional<std::string> ToAnsi(std::wstring_view text, UINT codePage = CP_ACP);
-std::wstring FromAnsi(std::string_view bytes, UINT codePage = CP_ACP);
+// flags: MB_ERR_INVALID_CHARS gives empty text for bytes the code page does not hold.
+std::wstring FromAnsi(std::string_view bytes, UINT codePage = CP_ACP, DWORD flags = 0);
 
 // The system's own sentence for an error code, without the trailing line end.
 std::wstring SystemErrorText(DWORD error);

@@ -1,10 +1,12 @@
 // libFuzzer target for the SPC tag reader: the first 256 bytes of the input
-// stand for the file's header, the rest for what follows 0x10200. Any bytes
+// stand for the file's header, the rest (up to the 16 KiB read) for what
+// follows 0x10200. Any bytes
 // must give details within bounds, without a crash or undefined behaviour.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "spc/song_text.h"
 #include "spc/spc_tag.h"
 
 namespace {
@@ -26,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto details = velmoria::ReadSongDetails(head, extended);
     if (!details) return 0;
     if (!Clean(details->title) || !Clean(details->game) || !Clean(details->artist)) __builtin_trap();
-    if (details->seconds < 0 || details->seconds > 959 || details->fadeMs < 0 || details->fadeMs > 59999) __builtin_trap();
+    if (details->seconds < 0 || details->fadeMs < 0) __builtin_trap();
+    if (details->lengthGuessed && (details->seconds > 959 || details->fadeMs > 59999)) __builtin_trap();
     if (details->seconds > 0 && velmoria::PlayLengthText(*details).empty()) __builtin_trap();
-    velmoria::IsUtf8(details->title);
+    velmoria::EncodingOf(details->title);
     return 0;
 }

@@ -1,5 +1,6 @@
 // The SPC tag reader on the shapes real files have.
 #include "spc/spc_tag.h"
+#include "spc/song_text.h"
 
 #include <gmock/gmock.h>
 
@@ -48,6 +49,9 @@ TEST(SpcTag, TextAndBinaryTagsGiveTitlesArtistAndLength) {
     EXPECT_EQ(binaryRead->artist, "Binary Artist");
     EXPECT_EQ(PlayLengthText(*binaryRead), "1:35 + 10 s fade");
     EXPECT_EQ(PlayLengthText(SongDetails{"", "", "", 65, 500, false}), "1:05 + 0.5 s fade");
+    Put(text, 0xA9, "300");  // real lengths are shown as they are, however long
+    Put(text, 0xAC, "60000");
+    EXPECT_EQ(PlayLengthText(*ReadSongDetails(text, {})), "5:00 + 60 s fade");
     EXPECT_EQ(PlayLengthText(SongDetails{"", "", "", 7, 0, false}), "0:07");
 
     Put(binary, 0xA9, Le(43665, 3));  // absurd values are cut and shown as a guess
@@ -80,11 +84,19 @@ TEST(SpcTag, TheExtendedTagGivesTheWholeTitleAndLengthsAndStaysInsideItsBytes) {
     std::string items = std::string("\x01\x01", 2) + Le(static_cast<std::uint32_t>(whole.size()), 2) + whole;
     items.resize((items.size() + 3) / 4 * 4, '\0');
     items += std::string("\x33\x04", 2) + Le(4, 2) + Le(64000 * 5, 4);  // fade, 5 s
-    items += std::string("\x30\x04", 2) + Le(4, 2) + Le(64000 * 200, 4);
+    // intro 20 min, then a loop of 10 s three times, then an end of 5 s
+    items += std::string("\x30\x04", 2) + Le(4, 2) + Le(64000 * 1200, 4);
+    items += std::string("\x31\x04", 2) + Le(4, 2) + Le(64000 * 10, 4);
+    items += std::string("\x35\x00", 2) + Le(3, 2);
+    items += std::string("\x32\x04", 2) + Le(4, 2) + Le(64000 * 5, 4);
     const std::string chunk = "xid6" + Le(static_cast<std::uint32_t>(items.size()), 4) + items;
     const auto read = ReadSongDetails(head, chunk);
     EXPECT_EQ(read->title, whole);
-    EXPECT_EQ(PlayLengthText(*read), "3:20 + 5 s fade");
+    EXPECT_EQ(PlayLengthText(*read), "20:35 + 5 s fade");
+    // The header's length wins where it gives one: many extended intros are wrong.
+    Put(head, 0xA9, "828");
+    Put(head, 0xAC, "9000");
+    EXPECT_EQ(PlayLengthText(*ReadSongDetails(head, chunk)), "13:48 + 9 s fade");
 
     // Sizes that run past the bytes there are: what comes before still counts.
     const std::string lying = "xid6" + Le(0xFFFFFFF0, 4) + items.substr(0, 4) + "A ti";
@@ -100,6 +112,9 @@ TEST(SpcTag, Utf8IsToldFromShiftJis) {
     EXPECT_FALSE(IsUtf8("\xC0\xAF"));                  // overlong
     EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));              // a surrogate
     EXPECT_FALSE(IsUtf8("\xE3\x83"));                  // cut short
+    EXPECT_EQ(EncodingOf("\x83\x7D\x83\x8A\x83\x49 \xB1"), TagEncoding::ShiftJis);
+    EXPECT_EQ(EncodingOf("M\xFCsik \xE9t\xE9"), TagEncoding::Ansi);  // Latin-1: a lead byte without its trail
+    EXPECT_EQ(EncodingOf("\x83"), TagEncoding::Ansi);
 }
 
 }  // namespace
