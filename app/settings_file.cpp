@@ -1,5 +1,7 @@
 #include "app/settings_file.h"
 
+#include <cstring>
+
 #include <windows.h>
 #include <aclapi.h>
 
@@ -182,6 +184,11 @@ bool SettingsStore::UsesUserFile() const {
     return !user.empty() && !Exists(LocalFile()) && Exists(user);
 }
 
+bool SettingsStore::HasFile() const {
+    const std::wstring user = UserFile();
+    return Exists(LocalFile()) || (!user.empty() && Exists(user));
+}
+
 std::wstring SettingsStore::SettingsFilePath() const { return UsesUserFile() ? UserFile() : LocalFile(); }
 
 Settings SettingsStore::ReadSettings() const {
@@ -196,6 +203,13 @@ Settings SettingsStore::ReadSettings() const {
     });
     if (!done) return {};
     bytes.resize(read);
+    // Notepad's "Unicode": UTF-16 with its byte-order mark, read as the ANSI
+    // text it stands for. The next save writes ANSI again.
+    if (bytes.starts_with("\xFF\xFE")) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        std::memcpy(text.data(), bytes.data() + 2, text.size() * sizeof(wchar_t));
+        bytes = ToAnsi(text, codePage_).value_or(std::string());
+    }
 
     const StoredSettings stored = ParseSettings(bytes);
     Settings settings;

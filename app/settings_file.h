@@ -47,6 +47,9 @@ public:
     std::wstring SettingsFilePath() const;
     // True when the file in use is the per-user one.
     bool UsesUserFile() const;
+    // Whether a settings file is there at all, beside the program or the
+    // user's, whatever its attributes (a hidden file is read all the same).
+    bool HasFile() const;
 
     // Never fails: what cannot be read comes back as empty text or 0. A file
     // that another program holds for a moment (a virus scanner, a sync tool)

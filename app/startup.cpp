@@ -3,7 +3,6 @@
 #include "app/message.h"
 #include "app/player_dialog.h"
 #include "base/trace.h"
-#include "player/win_routines.h"
 
 namespace velmoria {
 namespace {
@@ -21,17 +20,20 @@ void SkipOnError(Step step) noexcept {
 }  // namespace
 
 StartPlan RunStartup(Program& program) {
-    std::wstring settingsFile;
-    SkipOnError([&] { settingsFile = program.store.SettingsFilePath(); });
-
+    // Any file counts, a hidden or system one too: it is read all the same.
     bool present = false;
-    SkipOnError([&] { present = FileExists(settingsFile); });
+    SkipOnError([&] { present = program.store.HasFile(); });
+    StartPlan plan;
     if (!present) {
         SkipOnError([] { ShowMessage(nullptr, kFirstRunMessage, MessageIcon::Question); });
         SkipOnError([&] {
             PlayerDialog dialog(program, nullptr);
             dialog.Show();
         });
+        // The dialog closed without a Save: there is no file to tell the user to delete.
+        bool saved = false;
+        SkipOnError([&] { saved = program.store.HasFile(); });
+        if (!saved) return plan;
     }
 
     SkipOnError([&] {
@@ -40,7 +42,6 @@ StartPlan RunStartup(Program& program) {
         program.settings.playerPathToStore = settings.playerPath;
         program.settings.compactFlag = settings.compactFlag;
     });
-    StartPlan plan;
     if (program.settings.playerPath.empty()) {
         // A file in the user's folder is not where the user would look.
         std::wstring text(kDeleteSettingsMessage);

@@ -93,9 +93,9 @@ std::wstring FirstArgument(std::wstring_view commandLine) {
     return argument;
 }
 
-std::vector<std::wstring> SplitNulList(std::wstring_view list) {
+std::vector<std::wstring> SplitNulList(std::wstring_view list, std::size_t most) {
     std::vector<std::wstring> texts;
-    while (!list.empty() && list.front() != L'\0') {
+    while (!list.empty() && list.front() != L'\0' && texts.size() < most) {
         const std::size_t end = list.find(L'\0');
         texts.emplace_back(list.substr(0, end));
         list.remove_prefix(end == std::wstring_view::npos ? list.size() : end + 1);

@@ -3,6 +3,7 @@
 // Comparisons that "ignore case" compare the upper-case forms of both sides.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +35,9 @@ std::wstring FileNameOf(std::wstring_view path);
 std::wstring FirstArgument(std::wstring_view commandLine);
 
 // The texts of a list of NUL-terminated texts ended by an empty one, as
-// Windows hands over dropped files; a list cut short ends where it is cut.
-std::vector<std::wstring> SplitNulList(std::wstring_view list);
+// Windows hands over dropped files, at most `most` of them; a list cut
+// short ends where it is cut.
+std::vector<std::wstring> SplitNulList(std::wstring_view list, std::size_t most = SIZE_MAX);
 
 // The part of text before its first NUL character.
 std::wstring_view StripNulls(std::wstring_view text);

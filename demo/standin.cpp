@@ -234,8 +234,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     startup.cb = sizeof startup;
     ::GetStartupInfoW(&startup);
     const int startupShow = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    wchar_t folder[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, folder);
     Log(L"start pid=" + std::to_wstring(::GetCurrentProcessId()) + L" show=" + std::to_wstring(startupShow) +
-        L" cmdline=[" + commandLine + L"]");
+        L" cmdline=[" + commandLine + L"] cwd=[" + folder + L"]");
     Log(L"file=[" + g_request.spcPath + L"] song=[" + g_request.song + L"] game=[" + g_request.game +
         L"] switches=[" + g_request.switches + L"]");
     if (kKind == Kind::Current) {

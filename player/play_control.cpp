@@ -8,7 +8,10 @@
 namespace velmoria {
 
 PlayControl::PlayControl(PlayerSystem& system, Player player)
-    : system_(system), player_(std::move(player)), exeName_(FileNameOf(player_.path)) {}
+    : system_(system),
+      player_(std::move(player)),
+      exeName_(FileNameOf(TrimTrailingSpaces(player_.path))),
+      folder_(ParentFolder(TrimTrailingSpaces(player_.path))) {}
 
 namespace {
 
@@ -44,6 +47,11 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     const PlayerRow* row = player_.row;
     if (!row) return;  // a program that is none of the players is never started
     const std::wstring spcPath = JoinPath(request.folder, request.song);
+    if (!system_.SongExists(spcPath)) {
+        // Deleted since the list was filled: a player would start with no song.
+        outcome.refreshList = true;
+        return;
+    }
     if (row->start == StartForm::QuotedLongPath) {
         // A running copy hands the song to itself, so a play while one runs is no conflict.
         Start(QuotedCommandLine(player_.path, spcPath), outcome);
@@ -53,7 +61,9 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     // that routine drops along with any others.
     const std::wstring spcArgument = system_.ShortPathName(spcPath + L' ');
     const std::wstring playerArgument = system_.ShortPathName(player_.path);
-    if (row->silentIfMissing && !EndsWithNoCase(playerArgument, row->exeName)) return;
+    // A missing player has no short path; a line that began with the song
+    // would leave the choice of program to the command-line parser.
+    if (playerArgument.empty()) throw PlayerError("the player is not there", 2);
     std::wstring commandLine = BuildCommandLine(playerArgument, spcArgument);
 
     if (FindPlayerWindow() != 0) {
@@ -78,7 +88,7 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
 }
 
 ProcessId PlayControl::Start(std::wstring_view commandLine, PlayOutcome& outcome) {
-    const ProcessId process = system_.StartProcess(commandLine, player_.row->show);
+    const ProcessId process = system_.StartProcess(commandLine, player_.row->show, folder_);
     outcome.caption = std::wstring(player_.row->runningCaption);
     outcome.player = process;
     return process;
@@ -97,24 +107,28 @@ void PlayControl::DoStop(std::wstring_view caption, PlayOutcome& outcome) {
         // "-q" reaches the running copy and ends it. With none running there
         // is nothing to end, and no reason to start the player at all.
         if (FindPlayerWindow() != 0) {
-            system_.StartProcess(QuotedCommandLine(player_.path, L"-q"), row->show);
+            system_.StartProcess(QuotedCommandLine(player_.path, L"-q"), row->show, folder_);
         }
         break;
     case StopMethod::KeyA:
-        StopWithKeyA();
+        // A key withheld leaves the player playing: the caption stays, so
+        // that Stop can be pressed again.
+        if (!StopWithKeyA()) outcome.caption.reset();
         break;
     }
 }
 
 // The key "a" goes to whatever window is active. So it is typed only into
 // the window of the player this program started, and only once that window
-// really is in the foreground.
-void PlayControl::StopWithKeyA() {
-    if (spcPlayTaskId_ == 0) return;  // 0 would mean "any process"
+// really is in the foreground. False when the key was withheld.
+bool PlayControl::StopWithKeyA() {
+    if (spcPlayTaskId_ == 0) return true;  // 0 would mean "any process"
     const WindowId window = FindPlayerWindow(spcPlayTaskId_);
-    if (window == 0) return;
+    if (window == 0) return true;  // nothing of ours is playing
     system_.RestoreWindow(window);
-    if (system_.BringToForeground(window, kForegroundWaitMs)) system_.SendKeyA();
+    if (!system_.BringToForeground(window, kForegroundWaitMs)) return false;
+    system_.SendKeyA();
+    return true;
 }
 
 WindowId PlayControl::FindPlayerWindow(ProcessId process) {

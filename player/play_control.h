@@ -52,8 +52,11 @@ public:
     virtual ProcessId WindowProcess(WindowId window) = 0;
     // The FileDescription in an exe's version resource; empty when it has none.
     virtual std::wstring FileDescription(std::wstring_view exePath) = 0;
-    // Starts a process without waiting for it; throws PlayerError when it cannot.
-    virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) = 0;
+    // Whether a song file is still there.
+    virtual bool SongExists(std::wstring_view path) = 0;
+    // Starts a process in a working folder without waiting for it; throws
+    // PlayerError when it cannot.
+    virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) = 0;
     virtual void HideWindow(WindowId window) = 0;
     virtual void RestoreWindow(WindowId window) = 0;
     virtual void PostClose(WindowId window) = 0;
@@ -96,6 +99,7 @@ struct PlayOutcome {
     MessageIcon icon = MessageIcon::None;
     ProcessId player = 0;         // a player process now running, to be watched; 0 for none
     bool takeForeground = false;  // a player took the foreground: the window takes it back
+    bool refreshList = false;     // the song has gone since the list was filled
 };
 
 class PlayControl {
@@ -117,12 +121,13 @@ private:
     void DoPlay(const PlayRequest& request, PlayOutcome& outcome);
     void DoStop(std::wstring_view caption, PlayOutcome& outcome);
     ProcessId Start(std::wstring_view commandLine, PlayOutcome& outcome);
-    void StopWithKeyA();
+    bool StopWithKeyA();
     WindowId FindPlayerWindow(ProcessId process = 0);
 
     PlayerSystem& system_;
     Player player_;
     std::wstring exeName_;  // the player's file name, which its windows' process must run
+    std::wstring folder_;   // the player's own folder, where it is started
     ProcessId spcPlayTaskId_ = 0;
 };
 

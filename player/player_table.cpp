@@ -15,16 +15,16 @@ constexpr std::wstring_view kSpcPlayExe = L"SPCPLAY.EXE";
 // their title with a space: that window is preferred.
 constexpr PlayerRow kPlayers[] = {
     // exe, description needed, shown name, running caption, window class, title searches,
-    // show state, start form, switches, hides its window, silent if missing, while running, stop
-    {kSpcPlayExe, L"SNES SPC700 Player", L"SPCPlay", L"[Running SPCPlay]", L"SSDLabo_SPCPLAY", {},
-     ShowStyle::MinimizedNoActivate, StartForm::QuotedLongPath, false, false, false, WhileRunning::HandOver,
+    // show state, start form, switches, hides its window, while running, stop
+    {kSpcPlayExe, L"SNES SPC700 Player", L"SPCPlay", L"[Running SNES SPC700 Player]", L"SSDLabo_SPCPLAY", {},
+     ShowStyle::MinimizedNoActivate, StartForm::QuotedLongPath, false, false, WhileRunning::HandOver,
      StopMethod::QuitCommand},
     {kSpcPlayExe, {}, L"SPCPlay", L"[Running SPCPlay]", {}, {{L"spcplay", TitleStarts}}, ShowStyle::NormalActivated,
-     StartForm::ShortPaths, true, true, true, WhileRunning::Refuse, StopMethod::KeyA},
+     StartForm::ShortPaths, true, true, WhileRunning::Refuse, StopMethod::KeyA},
     {L"WINSPC.EXE", {}, L"WinSPC", L"[Running WinSPC]", {}, {{L"WinSPC", TitleEnds}}, ShowStyle::MinimizedNoActivate,
-     StartForm::ShortPaths, false, false, false, WhileRunning::Replace, StopMethod::CloseWindow},
+     StartForm::ShortPaths, false, false, WhileRunning::Replace, StopMethod::CloseWindow},
     {L"ZDSPC.EXE", {}, L"ZD-SPC", L"[Running ZD-SPC]", {}, {{L" ZDSpc", TitleStarts}, {L"ZDSpc", TitleContains}},
-     ShowStyle::MinimizedNoActivate, StartForm::ShortPaths, false, false, false, WhileRunning::Replace,
+     ShowStyle::MinimizedNoActivate, StartForm::ShortPaths, false, false, WhileRunning::Replace,
      StopMethod::CloseWindow},
 };
 
@@ -33,6 +33,7 @@ constexpr PlayerRow kPlayers[] = {
 std::span<const PlayerRow> PlayerTable() { return kPlayers; }
 
 bool NeedsDescription(std::wstring_view playerPath) {
+    playerPath = TrimTrailingSpaces(playerPath);
     for (const PlayerRow& row : kPlayers) {
         if (!row.description.empty() && EndsWithNoCase(playerPath, row.exeName)) return true;
     }
@@ -40,6 +41,8 @@ bool NeedsDescription(std::wstring_view playerPath) {
 }
 
 const PlayerRow* ResolvePlayerRow(std::wstring_view playerPath, std::wstring_view fileDescription) {
+    // A hand-edited file may leave blanks after the name, which Windows drops.
+    playerPath = TrimTrailingSpaces(playerPath);
     for (const PlayerRow& row : kPlayers) {
         if (!EndsWithNoCase(playerPath, row.exeName)) continue;
         if (row.description.empty() || row.description == fileDescription) return &row;

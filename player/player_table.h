@@ -58,8 +58,7 @@ struct PlayerRow {
     ShowStyle show;
     StartForm start;
     bool switches;         // the SPCPlay options apply: its switches follow the song
-    bool hidesWindow;      // its window is waited for after the start, hidden, and the foreground taken back
-    bool silentIfMissing;  // a player whose short path does not name it starts nothing, silently
+    bool hidesWindow;  // its window is waited for after the start, hidden, and the foreground taken back
     WhileRunning whileRunning;
     StopMethod stop;
 };

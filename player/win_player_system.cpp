@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/paths.h"
 #include "wintk/win_handles.h"
 #include "player/win_routines.h"
 
@@ -68,14 +69,23 @@ ProcessId Win32PlayerSystem::WindowProcess(WindowId window) {
     return process;
 }
 
-ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowStyle style) {
+bool Win32PlayerSystem::SongExists(std::wstring_view path) {
+    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) {
     std::wstring line(commandLine);  // CreateProcessW may write into the command line
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(style);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    // In its own folder, as a double-click on it would: an old player looks
+    // for its DLLs and files there.
+    const std::wstring workingFolder(folder);
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process)) {
         throw PlayerError("the player could not be started", ::GetLastError());
     }
     UniqueKernelHandle thread(process.hThread);

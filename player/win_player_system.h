@@ -19,7 +19,8 @@ public:
     WindowId FindClassWindow(std::wstring_view className, std::wstring_view exeName) override;
     ProcessId WindowProcess(WindowId window) override;
     std::wstring FileDescription(std::wstring_view exePath) override;
-    ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override;
+    bool SongExists(std::wstring_view path) override;
+    ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) override;
     void HideWindow(WindowId window) override;
     void RestoreWindow(WindowId window) override;
     void PostClose(WindowId window) override;

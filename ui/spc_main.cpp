@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 #include "app/message.h"
 #include "app/player_dialog.h"
@@ -44,6 +47,8 @@ constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 
 // Posted by the player watch when the player's process has ended.
 constexpr UINT kPlayerEnded = WM_APP + 1;
+// Posted when a drop has been looked at; the result waits in the drop inbox.
+constexpr UINT kDropLookedAt = WM_APP + 2;
 
 // A menu item or accelerator comes with no control, and its code is of no account.
 constexpr int kFromMenu = -1;
@@ -166,6 +171,10 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
 }
 
 bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message == kDropLookedAt) {
+        OnDropLookedAt();
+        return true;
+    }
     if (message != kPlayerEnded) return false;
     // Only the news of the player last started counts: an earlier one may
     // end after the next has begun.
@@ -266,25 +275,56 @@ void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
 
 bool SpcMain::OpenPath(std::wstring_view path, bool play) {
     const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern);
-    if (!target) return false;
+    return target && GoTo(*target, play);
+}
+
+bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
     // The file list follows a folder change by itself, but not a drop on the
     // folder already shown, whose files may have changed since.
-    const bool moves = !EqualsNoCase(spcDirectory_.Path(), target->folder);
-    if (!spcDirectory_.SetPath(target->folder)) return false;
+    const bool moves = !EqualsNoCase(spcDirectory_.Path(), target.folder);
+    if (!spcDirectory_.SetPath(target.folder)) return false;
     if (!moves) spcFile_.Follow(spcDirectory_);
-    spcDrive_.ShowDriveOf(target->folder);
-    if (!target->file.empty() && spcFile_.Select(target->file) && play) cmdPlay_Click();
+    spcDrive_.ShowDriveOf(target.folder);
+    if (!target.file.empty() && spcFile_.Select(target.file) && play) cmdPlay_Click();
     return true;
 }
 
-// Of several items dropped, the first folder or SPC file counts.
+// Of several items dropped, the first folder or SPC file counts. Each is
+// looked up on a pool thread: a path on an unreachable share waits out the
+// network's timeout, and the window never waits on it.
 void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
-    for (const std::wstring& path : paths) {
-        if (OpenPath(path, false)) {
-            ::SetForegroundWindow(hwnd());
-            return;
+    struct Lookup {
+        std::shared_ptr<DropInbox> inbox;
+        HWND window;
+        std::vector<std::wstring> paths;
+    };
+    auto lookup = std::make_unique<Lookup>(Lookup{dropInbox_, hwnd(), paths});
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
+        try {
+            for (const std::wstring& path : job->paths) {
+                if (std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern)) {
+                    const std::lock_guard lock(job->inbox->mutex);
+                    job->inbox->target = std::move(target);
+                    break;
+                }
+            }
+        } catch (...) {
+            TraceSwallowed("looking at a drop");
         }
+        ::PostMessageW(job->window, kDropLookedAt, 0, 0);
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, lookup.get(), WT_EXECUTELONGFUNCTION)) lookup.release();
+}
+
+void SpcMain::OnDropLookedAt() {
+    std::optional<BrowseTarget> target;
+    {
+        const std::lock_guard lock(dropInbox_->mutex);
+        target = std::exchange(dropInbox_->target, std::nullopt);
     }
+    if (target && GoTo(*target, false)) ::SetForegroundWindow(hwnd());
 }
 
 void SpcMain::spcDrive_Change() {
@@ -323,6 +363,7 @@ PlayRequest SpcMain::Request() const {
 
 void SpcMain::Carry(const PlayOutcome& outcome) {
     if (outcome.caption) ::SetWindowTextW(hwnd(), outcome.caption->c_str());
+    if (outcome.refreshList) spcFile_.Follow(spcDirectory_);
     if (outcome.player) {
         runningPlayer_ = outcome.player;
         program_.system.WatchPlayer(outcome.player, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -95,6 +97,8 @@ private:
         spcFile_MouseDown(button, shift, x, y);
     }
 
+    bool GoTo(const BrowseTarget& target, bool play);
+    void OnDropLookedAt();
     void CreateControls();
     HMENU MenuOf(int id) const;
     std::wstring MenuText(int id) const;  // with the shortcut after its tab
@@ -111,6 +115,12 @@ private:
     DriveList spcDrive_{*this};
     FolderList spcDirectory_{*this};
     FileList spcFile_{*this};
+    // Where a pool thread leaves what it found in a drop.
+    struct DropInbox {
+        std::mutex mutex;
+        std::optional<BrowseTarget> target;
+    };
+    std::shared_ptr<DropInbox> dropInbox_ = std::make_shared<DropInbox>();
     std::optional<PlayControl> play_;
     ProcessId runningPlayer_ = 0;
     UniqueMenu popupMenus_;

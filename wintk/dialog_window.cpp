@@ -114,9 +114,15 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
 
 bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case WM_DPICHANGED: {
+        // The real message is sent by the system once the window's DPI has
+        // changed; a posted one (anyone may post it, with any pointer) finds
+        // the DPI as it was, and is not read any further.
+        const int dpi = HIWORD(wParam);
+        if (lParam == 0 || dpi != WindowDpi(hwnd_) || dpi == dpi_) return true;
+        OnDpiChanged(dpi, *reinterpret_cast<const RECT*>(lParam));
         return true;
+    }
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const auto control = reinterpret_cast<HWND>(lParam);
@@ -145,13 +151,9 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!OnEraseBackground(reinterpret_cast<HDC>(wParam))) return false;
         ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
         return true;
-    case WM_DROPFILES: {
-        const auto drop = reinterpret_cast<HGLOBAL>(wParam);
-        const std::vector<std::wstring> paths = DroppedPaths(drop);
-        ::GlobalFree(drop);  // what DragFinish does
-        OnDropFiles(paths);
+    case WM_DROPFILES:
+        OnDropFiles(TakeDroppedPaths(reinterpret_cast<HGLOBAL>(wParam), kMaxDroppedPaths));
         return true;
-    }
     case WM_CLOSE:
         OnClose();
         return true;
@@ -275,12 +277,26 @@ void DialogWindow::UseIcon(int resource) {
 
 void DialogWindow::AcceptDrops() {
     // A drop from another process arrives as WM_COPYGLOBALDATA, then
-    // WM_DROPFILES; both must pass the filter when this program runs elevated.
-    constexpr UINT kCopyGlobalData = 0x0049;
-    ::ChangeWindowMessageFilterEx(hwnd_, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
-    ::ChangeWindowMessageFilterEx(hwnd_, kCopyGlobalData, MSGFLT_ALLOW, nullptr);
+    // WM_DROPFILES; both must pass the filter when this program runs
+    // elevated, and only then: otherwise the filter would let lower-integrity
+    // programs in.
+    if (IsElevated()) {
+        constexpr UINT kCopyGlobalData = 0x0049;
+        ::ChangeWindowMessageFilterEx(hwnd_, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
+        ::ChangeWindowMessageFilterEx(hwnd_, kCopyGlobalData, MSGFLT_ALLOW, nullptr);
+    }
     // All DragAcceptFiles does, without loading the shell at start-up.
     ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+}
+
+bool IsElevated() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const UniqueKernelHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
 }
 
 void DialogWindow::CenterOnScreen() {

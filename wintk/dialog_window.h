@@ -42,6 +42,12 @@ protected:
     ~ControlHandler() = default;
 };
 
+// Whether this process runs elevated (as an administrator, past UAC).
+bool IsElevated();
+
+// A drop is looked at no further than this many items.
+inline constexpr std::size_t kMaxDroppedPaths = 100;
+
 class DialogWindow {
 public:
     DialogWindow() = default;
@@ -79,8 +85,8 @@ protected:
     virtual void OnPaint(HDC /*dc*/) {}
     // True when the window painted its background itself.
     virtual bool OnEraseBackground(HDC /*dc*/) { return false; }
-    // Files or folders dropped from Explorer, in the order given; only for a
-    // window that called AcceptDrops.
+    // Files or folders dropped from Explorer, in the order given (the first
+    // kMaxDroppedPaths of them); only for a window that called AcceptDrops.
     virtual void OnDropFiles(const std::vector<std::wstring>& /*paths*/) {}
     // The close box or Alt+F4; closes the window unless a window says otherwise.
     virtual void OnClose() { Close(); }

@@ -9,7 +9,9 @@
 
 namespace velmoria {
 
-// Every read stays inside the block; a block cut short gives the paths it holds.
-std::vector<std::wstring> DroppedPaths(HGLOBAL drop);
+// The first `most` paths of a drop, and the block freed, as DragFinish
+// does: always, failure or not, and only when it is a block at all. Every
+// read stays inside the block; a block cut short gives the paths it holds.
+std::vector<std::wstring> TakeDroppedPaths(HGLOBAL drop, std::size_t most);
 
 }  // namespace velmoria

@@ -36,6 +36,7 @@ struct FakeSystem : PlayerSystem {
     bool startFails = false;
     bool foregroundWorks = true;
     ProcessId nextProcess = 100;
+    std::wstring startFolder;
 
     WindowId Find(const std::function<bool(const Window&)>& wanted, std::wstring_view exe) const {
         for (const Window& w : windows) {
@@ -71,8 +72,10 @@ struct FakeSystem : PlayerSystem {
         }
         return 0;
     }
-    ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style) override {
+    bool SongExists(std::wstring_view path) override { return shortForms.contains(std::wstring(path)); }
+    ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) override {
         if (startFails) throw PlayerError("cannot start", 2);
+        startFolder = folder;
         log.push_back(L"start " + std::to_wstring(static_cast<int>(style)) + L" [" + std::wstring(commandLine) + L"]");
         if (!windowOnStart.empty()) windows.push_back({windows.size() + 1, windowOnStart, nextProcess});
         return nextProcess++;
@@ -113,7 +116,7 @@ class PlayControlTest : public testing::Test {
 protected:
     void UsePlayer(const std::wstring& path, std::wstring_view description = {}) {
         system.shortForms[path] = path;
-        system.playerExe = FileNameOf(path);
+        system.playerExe = FileNameOf(TrimTrailingSpaces(path));
         control.emplace(system, Player{path, ResolvePlayerRow(path, description)});
     }
     void Select(const std::wstring& name) {
@@ -155,10 +158,12 @@ TEST_F(PlayControlTest, SpcPlayStartsWithSwitchesIsHiddenAndIsNotStartedTwice) {
     EXPECT_EQ(system.log.size(), 3u);
     EXPECT_EQ(view.caption, kIdleCaption);
 
-    control.emplace(system, Player{L"C:\\GONE\\SPCPLAY.EXE", ResolvePlayerRow(L"SPCPLAY.EXE", {})});  // no short form: silent
+    // A player that is not there has no short path: "Error!", and nothing is
+    // started with a line that would begin with the song.
+    control.emplace(system, Player{L"C:\\GONE\\SPCPLAY.EXE", ResolvePlayerRow(L"SPCPLAY.EXE", {})});
     Play();
     EXPECT_EQ(system.log.size(), 3u);
-    EXPECT_EQ(view.messages.size(), 2u);
+    EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage, L"Error! [stop]"));
 }
 
 // A running WinSPC or ZD-SPC is stopped first (ZD-SPC by either search, the
@@ -171,19 +176,30 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 3", L"start 7 [C:\\P\\winspc.exe C:\\MUSIC\\A.SPC ]"));
     EXPECT_EQ(view.caption, L"[Running WinSPC]");
+    EXPECT_EQ(system.startFolder, L"C:\\P");  // in its own folder, as a double-click starts it
 
     UsePlayer(L"C:\\P\\ZDSPC.EXE");
     system.log.clear();
     system.windows = {{1, L"Player ZDSpc", 70}, {2, L" ZDSpc 1.0", 71}};
-    view.selected = L"GONE.SPC";  // no short form: an empty argument
+    view.selected = L"GONE.SPC";  // deleted since the list was filled: the list is read again, nothing started
+    const PlayOutcome gone = control->Play(view.Request());
+    EXPECT_TRUE(gone.refreshList && !gone.caption && gone.message.empty());
+    Select(L"A.SPC");
     Play();
     system.windows.erase(system.windows.begin() + 1);
     view.caption = L"[Running ZD-SPC]";
     system.startFails = true;
     Play();
-    EXPECT_THAT(system.log, ElementsAre(L"close 2", L"start 7 [C:\\P\\ZDSPC.EXE  ]", L"close 1"));
+    EXPECT_THAT(system.log, ElementsAre(L"close 2", L"start 7 [C:\\P\\ZDSPC.EXE C:\\MUSIC\\A.SPC ]", L"close 1"));
     EXPECT_THAT(view.messages, ElementsAre(L"Error! [stop]"));
     EXPECT_EQ(view.caption, kIdleCaption);
+
+    UsePlayer(L"C:\\P\\ZDSPC.EXE  ");  // blanks a hand-edited file left: its windows are found all the same
+    system.log.clear();
+    system.startFails = false;
+    view.caption = L"[Running ZD-SPC]";
+    Stop();
+    EXPECT_THAT(system.log, ElementsAre(L"close 1"));
 
     UsePlayer(L"C:\\P\\NOTEPAD.EXE");  // none of the three: never started, and Stop only resets the caption
     system.log.clear();
@@ -226,6 +242,7 @@ TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
     Stop();
     EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000"));
     EXPECT_THAT(view.messages, IsEmpty());
+    EXPECT_EQ(view.caption, L"[Running SPCPlay]");  // the key withheld: it plays on, and Stop can be pressed again
 }
 
 // The row a stored path resolves to: only the end of the path counts, and
@@ -233,6 +250,7 @@ TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
 TEST(PlayerTable, ARowPerPlayerChosenByTheEndOfThePath) {
     const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
         {L"C:\\MYSPCPLAY.EXE", L"", L"[Running SPCPlay]"},
+        {L"C:\\SPCPLAY.EXE ", L"SNES SPC700 Player", L"[Running SNES SPC700 Player]"},
         {L"c:\\p\\winspc.exe", L"SNES SPC700 Player", L"[Running WinSPC]"},
         {L"ZDSPC.EXE", L"", L"[Running ZD-SPC]"},
         {L"PLAY.EXE", L"", L""},
@@ -240,7 +258,7 @@ TEST(PlayerTable, ARowPerPlayerChosenByTheEndOfThePath) {
     for (const auto& [path, description, caption] : cases) {
         const PlayerRow* row = ResolvePlayerRow(path, description);
         EXPECT_EQ(row ? row->runningCaption : L"", std::wstring_view(caption)) << path;
-        EXPECT_EQ(NeedsDescription(path), EndsWithNoCase(path, L"SPCPLAY.EXE")) << path;
+        EXPECT_EQ(NeedsDescription(path), EndsWithNoCase(TrimTrailingSpaces(path), L"SPCPLAY.EXE")) << path;
     }
     const PlayerRow* today = ResolvePlayerRow(L"SPCPLAY.EXE", L"SNES SPC700 Player");
     const PlayerRow* classic = ResolvePlayerRow(L"SPCPLAY.EXE", L"SPC player");

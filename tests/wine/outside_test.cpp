@@ -107,6 +107,11 @@ TEST_F(OutsideTest, ADropOpensTheFirstFolderOrSongAmongTheItems) {
     EXPECT_EQ(EntryText(folders, 2), FileNameOf(work.path()));
     EXPECT_EQ(EntryText(folders, 3), L"album");
     EXPECT_EQ(Caption(), L"Velmoria");  // a drop opens, it does not play
+
+    // Anyone may post WM_DPICHANGED, with a pointer that points nowhere: it is not read.
+    ::PostMessageW(main->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), 16);
+    PumpUntil([] { return false; }, 200ms);
+    EXPECT_EQ(main->dpi(), 96);
 }
 
 }  // namespace

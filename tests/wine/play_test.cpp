@@ -53,7 +53,7 @@ TEST_F(PlayTest, TodaysSpcPlayGetsQuotedLongPathsTakesTheNextSongAndQuitsOnStop)
     EXPECT_FALSE(::IsWindowEnabled(Item(IDC_chkStereo)));
     Play(L"First Song.spc");
     ASSERT_NE(players.WindowOfLast(L"current\\SPCPLAY"), nullptr);
-    EXPECT_EQ(Caption(), L"[Running SPCPlay]");
+    EXPECT_EQ(Caption(), L"[Running SNES SPC700 Player]");
     EXPECT_TRUE(players.WaitForLog(L"current\\SPCPLAY", L"shown minimised"));
     EXPECT_EQ(::GetForegroundWindow(), main->hwnd());
     Play(L"Second Song.spc");
@@ -118,7 +118,7 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
     Song(L"B.SPC");
     const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
         {L"SPCPLAY", L"[Running SPCPlay]", false}, {L"WINSPC", L"[Running WinSPC]", true},
-        {L"ZDSPC", L"[Running ZD-SPC]", true}, {L"current\\SPCPLAY", L"[Running SPCPlay]", false}};
+        {L"ZDSPC", L"[Running ZD-SPC]", true}, {L"current\\SPCPLAY", L"[Running SNES SPC700 Player]", false}};
     for (const auto& [player, caption, replaced] : cases) {
         const bool classic = player == std::wstring_view(L"SPCPLAY");
         StartWith(players.Path(player));
@@ -127,6 +127,7 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
         const DWORD id = players.ProcessIds(player).back();
         EXPECT_EQ(players.ShowStates(player).back(), classic ? SW_SHOWNORMAL : SW_SHOWMINNOACTIVE);
         EXPECT_TRUE(!classic || players.CommandLines(player).back().ends_with(L".SPC -z "));
+        EXPECT_TRUE(players.WaitForLog(player, L"cwd=[" + ParentFolder(players.Path(player)) + L"]"));  // its own folder
         EXPECT_TRUE(players.WaitForLog(player, L"shown"));
         EXPECT_EQ(::GetForegroundWindow(), main->hwnd());
         main->mnuExit_Click();

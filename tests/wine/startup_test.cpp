@@ -59,8 +59,9 @@ TEST_F(StartupTest, AProgramFolderThatTakesNoFileKeepsTheSettingsInTheUsersFolde
 
 // The first run: its message, then the dialog; a Save asks for a restart
 // but the main window opens at once with the new player, while closing the
-// dialog ends the program with the error. So does a file without a path.
-TEST_F(StartupTest, AFirstRunSavesThePlayerOrEndsWithTheError) {
+// dialog ends the program without a word, there being no file to delete. A
+// file without a path ends it with the error.
+TEST_F(StartupTest, AFirstRunSavesThePlayerOrEnds) {
     WriteBytes(work / L"WINSPC.EXE", "MZ");
     for (const bool save : {true, false}) {
         boxes.Clear();
@@ -73,12 +74,11 @@ TEST_F(StartupTest, AFirstRunSavesThePlayerOrEndsWithTheError) {
             },
             [&] { EXPECT_EQ(main->Form_Load(), save); });
         const auto caught = boxes.boxes();
-        ASSERT_EQ(caught.size(), 2u);
+        ASSERT_EQ(caught.size(), save ? 2u : 1u);
         EXPECT_EQ(caught[0].text, kFirstRun);
         EXPECT_EQ(caught[0].icon, Icon::Question);
-        EXPECT_EQ(caught[1].text, save ? kRestart : kDeleteIni);
-        EXPECT_EQ(caught[1].icon, save ? Icon::None : Icon::Stop);
-        EXPECT_EQ(caught[1].title, L"Velmoria");
+        EXPECT_EQ(caught.back().text, save ? kRestart : kFirstRun);
+        EXPECT_EQ(caught.back().title, L"Velmoria");
         EXPECT_EQ(StoredSettings(), save ? Ascii(work / L"WINSPC.EXE") + "\r\n 0 \r\n" : "<missing>");
         EXPECT_TRUE(!save || OptionsEnabled(false));  // the saved WinSPC is the player already
         main.reset();
@@ -99,23 +99,28 @@ TEST_F(StartupTest, AFirstRunSavesThePlayerOrEndsWithTheError) {
 // options enabled with Stereo ticked for SPCPlay only, the rate at 22050Hz.
 TEST_F(StartupTest, StoredSettingsGiveTheModeAndTheOptionsTheirStartValues) {
     struct Case {
-        const char* stored;
-        bool compact, spcPlay, readOnly;
+        std::string stored;
+        bool compact, spcPlay;
+        DWORD attributes;  // a hidden or system file counts as much as any
     };
-    for (const Case& c : {Case{"c:\\spc\\spcplay.exe\r\n 0 \r\n", false, true, false},
-                          Case{"C:\\P\\SPCPLAY.EXE\r\n5\r\n", true, true, false},
-                          Case{"C:\\P\\ZDSPC.EXE\r\n 1 \r\n", true, false, true},
-                          Case{"C:\\P\\NOTEPAD.EXE\r\n", false, false, false}}) {
+    const std::string unicode("\xFF\xFE" "C\0:\0\\\0P\0\\\0W\0I\0N\0S\0P\0C\0.\0E\0X\0E\0\r\0\n\0 \0" "1\0 \0\r\0\n\0", 46);
+    for (const Case& c : {Case{"c:\\spc\\spcplay.exe\r\n 0 \r\n", false, true, FILE_ATTRIBUTE_HIDDEN},
+                          Case{"C:\\P\\SPCPLAY.EXE\r\n5\r\n", true, true, FILE_ATTRIBUTE_SYSTEM},
+                          Case{"C:\\P\\ZDSPC.EXE\r\n 1 \r\n", true, false, FILE_ATTRIBUTE_READONLY},
+                          Case{unicode, true, false, 0},  // Notepad's "Unicode", written back as ANSI
+                          Case{"C:\\P\\NOTEPAD.EXE\r\n", false, false, 0}}) {
         StoreSettings(c.stored);
-        if (c.readOnly) ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+        const bool readOnly = c.attributes == FILE_ATTRIBUTE_READONLY;
+        if (c.attributes) ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), c.attributes);
         CreateMain();
         ASSERT_TRUE(main->Form_Load());
         EXPECT_EQ(main->MenuCaption(ID_mnuCompressed), c.compact ? L"Normal &Mode" : L"Compressed &Mode") << c.stored;
-        EXPECT_TRUE(!c.compact || c.readOnly || StoredSettings().ends_with("\r\n 1 \r\n")) << c.stored;
+        EXPECT_TRUE(!c.compact || readOnly || StoredSettings().ends_with("\r\n 1 \r\n")) << c.stored;
         EXPECT_TRUE(OptionsEnabled(c.spcPlay)) << c.stored;
         EXPECT_EQ(Ticked(IDC_chkStereo), c.spcPlay);
         EXPECT_FALSE(Ticked(IDC_chk8bit) || Ticked(IDC_chkBuffering) || Ticked(IDC_chkADSR));
         EXPECT_EQ(Rate(), 2);
+        EXPECT_TRUE(c.stored != unicode || StoredSettings() == "C:\\P\\WINSPC.EXE\r\n 1 \r\n");
         ::SetFileAttributesW((programFolder / L"Velmoria.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
         main.reset();
     }
