@@ -103,6 +103,20 @@ std::vector<std::wstring> SplitNulList(std::wstring_view list, std::size_t most)
     return texts;
 }
 
+std::wstring WrapLongName(std::wstring_view name, std::size_t width) {
+    std::wstring wrapped;
+    while (name.size() > width && width > 0) {
+        // A break in the line's last third keeps the lines even; past that,
+        // the word is cut.
+        std::size_t cut = name.substr(0, width).find_last_of(L" -_.");
+        cut = cut == std::wstring_view::npos || cut < width * 2 / 3 ? width : cut + 1;
+        wrapped += name.substr(0, cut);
+        wrapped += L'\n';
+        name.remove_prefix(cut);
+    }
+    return wrapped + std::wstring(name);
+}
+
 std::wstring FileNameOf(std::wstring_view path) {
     const std::size_t slash = path.find_last_of(L'\\');
     return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
@@ -135,7 +149,12 @@ constexpr std::wstring_view kExtendedUncPrefix = L"\\\\?\\UNC\\";
 }  // namespace
 
 std::wstring ExtendedLengthPath(std::wstring_view path) {
-    if (path.size() < kShortestPathLimit || path.starts_with(kExtendedPrefix)) return std::wstring(path);
+    if (path.size() < kShortestPathLimit) return std::wstring(path);
+    return VerbatimPath(path);
+}
+
+std::wstring VerbatimPath(std::wstring_view path) {
+    if (path.starts_with(kExtendedPrefix)) return std::wstring(path);
     if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
         return std::wstring(kExtendedPrefix) + std::wstring(path);
     }

@@ -54,6 +54,10 @@ bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns);
 // the old 260-character limit get the "\\?\" prefix (UNC paths its
 // "\\?\UNC\" form); shorter and relative paths are returned unchanged.
 std::wstring ExtendedLengthPath(std::wstring_view path);
+// A full path in the "\\?\" form whatever its length, which the file
+// functions take as it is: a name such as COM1.spc, CON.spc or NUL.spc is
+// then a file, not a device. Relative paths are returned unchanged.
+std::wstring VerbatimPath(std::wstring_view path);
 // The other way: a path without the "\\?\" prefix, for the user and for
 // programs that do not understand it.
 std::wstring WithoutExtendedPrefix(std::wstring_view path);
@@ -64,6 +68,11 @@ std::wstring WithoutExtendedPrefix(std::wstring_view path);
 // with steps through the names beginning with that letter instead, from the
 // entry after `from`, as Explorer does.
 int FindByPrefix(const std::vector<std::wstring>& names, std::wstring_view prefix, int from);
+
+// A long name in lines of at most width characters, for a tip that would
+// otherwise cut it: broken after a space, "-", "_" or "." where one is near
+// the line's end, else within the word.
+std::wstring WrapLongName(std::wstring_view name, std::size_t width);
 
 // A command-line argument: the text itself, or in double quotes when it holds
 // a space and would otherwise split into two arguments.

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include <mutex>
 #include <utility>
 
 #include "base/paths.h"
 #include "browse/folder_read.h"
+#include "base/trace.h"
 #include "browse/song_file.h"
 
 namespace velmoria {
@@ -49,15 +51,70 @@ bool FileList::Select(std::wstring_view name) {
     return false;
 }
 
-std::wstring FileList::TipText(int index) const {
-    std::wstring text = Entry(index);
-    if (!MatchesFilePattern(text, kSpcFilePattern)) return text;
-    // Read only now, for the one entry under the pointer: a list fill never
-    // opens a file. A file that has gone or cannot be read shows its name.
-    if (const std::optional<SongDetails> details = ReadSongFile(JoinPath(folder_, text))) {
-        text += SongDetailsLines(*details, DecodeTagText);
+// What the pool thread hands back: the tip's text for one entry of one
+// request; a newer request makes an older one's answer worthless.
+struct FileList::TipRead {
+    std::mutex mutex;
+    unsigned request = 0;
+    int index = -1;
+    std::optional<std::wstring> text;
+};
+
+FileList::FileList(BrowseEvents& owner)
+    : BrowseListBox(owner), songReader(ReadSongFile), tipRead_(std::make_shared<TipRead>()) {}
+
+std::wstring FileList::TipText(int index) {
+    const std::wstring name = Entry(index);
+    std::wstring text = WrapLongName(name, kTipNameChars);
+    if (!MatchesFilePattern(name, kSpcFilePattern)) return text;
+    struct Job {
+        std::shared_ptr<TipRead> shared;
+        unsigned request;
+        int index;
+        HWND list;
+        std::wstring path;
+        std::wstring name;
+        SongReader reader;
+    };
+    unsigned request = 0;
+    {
+        const std::lock_guard lock(tipRead_->mutex);
+        request = ++tipRead_->request;
+        tipRead_->text.reset();
     }
+    auto job = std::make_unique<Job>(Job{tipRead_, request, index, hwnd(), JoinPath(folder_, name), text, songReader});
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
+        std::wstring full = read->name;
+        try {
+            if (const std::optional<SongDetails> details = read->reader(read->path)) {
+                full += SongDetailsLines(*details, DecodeTagText);
+            }
+        } catch (...) {
+            TraceSwallowed("reading a song's tag");
+        }
+        {
+            const std::lock_guard lock(read->shared->mutex);
+            if (read->shared->request != read->request) return 0;
+            read->shared->index = read->index;
+            read->shared->text = std::move(full);
+        }
+        ::PostMessageW(read->list, kListNews, 0, 0);
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) job.release();
     return text;
+}
+
+void FileList::OnNews() {
+    std::optional<std::wstring> text;
+    int index = -1;
+    {
+        const std::lock_guard lock(tipRead_->mutex);
+        text = std::exchange(tipRead_->text, std::nullopt);
+        index = tipRead_->index;
+    }
+    if (text) UpdateTip(index, std::move(*text));
 }
 
 bool FileList::OnNotify(WORD) { return false; }

@@ -1,18 +1,22 @@
 // The file list: the files of a folder that match a pattern, sorted by name.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "browse/folder_list.h"
 #include "browse/list_box.h"
+#include "spc/spc_tag.h"
 
 namespace velmoria {
 
 class FileList : public BrowseListBox {
 public:
-    using BrowseListBox::BrowseListBox;
+    explicit FileList(BrowseEvents& owner);
     // patterns: wildcards separated by ";", compared without regard to case.
     void Attach(HWND list, std::wstring_view patterns);
 
@@ -36,11 +40,21 @@ public:
 protected:
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // The whole name (the list may cut it) and, for an SPC file, its tag.
-    std::wstring TipText(int index) const override;
+    // The whole name at once; for an SPC file, its tag when a pool thread has
+    // read it. A read that never ends (a dead share) costs a pool thread,
+    // never the window.
+    std::wstring TipText(int index) override;
+    void OnNews() override;
+
+public:
+    // Reads a song's details; it may block for as long as the file's drive takes.
+    using SongReader = std::function<std::optional<SongDetails>(const std::wstring& path)>;
+    SongReader songReader;
 
 private:
     void SetFiles(std::wstring folder, std::vector<std::wstring> names);
+    struct TipRead;
+    std::shared_ptr<TipRead> tipRead_;
 
     std::wstring patterns_;
     std::wstring folder_;

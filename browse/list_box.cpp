@@ -156,6 +156,7 @@ void BrowseListBox::ShowTip() {
     if (pointed_ < 0) return;
     std::wstring text = TipText(pointed_);
     if (text.empty()) return;
+    shownTip_ = pointed_;
     TTTOOLINFOW tool = TipToolOf(list_);
     if (!tip_) {
         // Made when first needed: most runs never show one.
@@ -165,7 +166,9 @@ void BrowseListBox::ShowTip() {
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                      ::GetAncestor(list_, GA_ROOT), nullptr, nullptr, nullptr));
         if (!tip_) return;
-        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        // Transparent to the mouse: a tip below the pointer must not take the
+        // pointer from the rows it covers.
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
         tool.lpszText = const_cast<wchar_t*>(L"");
         ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -179,7 +182,15 @@ void BrowseListBox::ShowTip() {
     ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
+void BrowseListBox::UpdateTip(int index, std::wstring text) {
+    if (!tip_ || index != shownTip_ || index != pointed_) return;
+    TTTOOLINFOW tool = TipToolOf(list_);
+    tool.lpszText = text.data();
+    ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void BrowseListBox::HideTip() {
+    shownTip_ = -1;
     if (!tip_) return;
     TTTOOLINFOW tool = TipToolOf(list_);
     ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
@@ -196,8 +207,15 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
             break;
         case WM_KEYDOWN:
         case WM_CHAR:
+            // A key may move the rows under the pointer (type-ahead, End,
+            // Page Up): a tip would name another song than the one below it.
+            self->HideTip();
+            self->pointed_ = -1;
             if (self->HandleKey(message, wParam, lParam)) return 0;
             break;
+        case kListNews:
+            self->OnNews();
+            return 0;
         case WM_MOUSEMOVE:
             self->TrackPointer(lParam);
             break;

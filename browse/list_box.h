@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
 #include "browse/browse_events.h"
 #include "wintk/dialog_window.h"
 #include "wintk/win_handles.h"
@@ -38,6 +39,9 @@ public:
     // The tooltip shown while the pointer rests on an entry; null until the
     // first one is shown.
     HWND tipWindow() const { return tip_.get(); }
+    // Hides the tooltip until the pointer rests on an entry again: the rows
+    // under it moved, or a menu is about to cover them.
+    void HideTip();
 
 protected:
     static constexpr int kFolderGlyphPixels96 = 16;
@@ -46,8 +50,15 @@ protected:
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
-    // What the tooltip of an entry says; empty for no tooltip.
-    virtual std::wstring TipText(int /*index*/) const { return {}; }
+    // What the tooltip of an entry says at once: its whole name, which the
+    // list may cut. A list may add to it later with UpdateTip.
+    virtual std::wstring TipText(int index) { return WrapLongName(Entry(index), kTipNameChars); }
+    // The tip of an entry now says text, if the pointer still rests on it.
+    void UpdateTip(int index, std::wstring text);
+    // A pool thread posted news for the list (kListNews).
+    virtual void OnNews() {}
+    static constexpr UINT kListNews = WM_APP + 0x41;
+    static constexpr std::size_t kTipNameChars = 60;
     BrowseEvents& owner_;
     int glyphWidth_ = 0;
     int dpi_ = 96;
@@ -59,11 +70,11 @@ private:
     // The entry under the pointer: the tooltip waits until the pointer rests.
     void TrackPointer(LPARAM position);
     void ShowTip();
-    void HideTip();
 
     HWND list_ = nullptr;
     UniqueWindow tip_;
-    int pointed_ = -1;  // the entry under the pointer, -1 for none
+    int pointed_ = -1;    // the entry under the pointer, -1 for none
+    int shownTip_ = -1;   // the entry whose tip shows, -1 for none
     std::vector<std::wstring> names_;
     std::vector<int> indents_;
     std::wstring typed_;  // letters typed in quick succession

@@ -9,7 +9,9 @@
 namespace velmoria {
 
 std::optional<SongDetails> ReadSongFile(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
+    // Verbatim, so that a song named COM1.spc or AUX.spc (from a NAS or an
+    // archive) is read as a file, not the serial port it would name.
+    const UniqueFile file(::CreateFileW(VerbatimPath(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;

@@ -10,7 +10,7 @@
 namespace velmoria {
 
 // Nothing when the file has gone, cannot be read or is no SPC file. It blocks
-// for as long as the file's drive takes.
+// for as long as the file's drive takes. path: a full path.
 std::optional<SongDetails> ReadSongFile(const std::wstring& path);
 
 // A tag's bytes as text, in the encoding the tag's bytes were found to be in.

@@ -70,7 +70,7 @@ ProcessId Win32PlayerSystem::WindowProcess(WindowId window) {
 }
 
 bool Win32PlayerSystem::SongExists(std::wstring_view path) {
-    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(VerbatimPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -38,7 +38,7 @@ bool FileExists(std::wstring_view path) {
 std::wstring ShortPathName(std::wstring_view path) {
     const std::wstring_view trimmed = TrimTrailingSpaces(path);
     if (trimmed.empty()) return {};
-    const std::wstring longPath = ExtendedLengthPath(trimmed);
+    const std::wstring longPath = VerbatimPath(trimmed);
     std::vector<wchar_t> buffer(kShortPathBuffer, L'\0');
     // A short form longer than the buffer makes the call return the size it
     // needs; the path may change meanwhile, hence the loop.

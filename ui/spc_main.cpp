@@ -391,6 +391,7 @@ void SpcMain::spcFile_MouseDown(short button, short, float, float) {
     if (button != 2) return;
     if (spcFile_.ListIndex() < 0) return;
     SetMenuCaption(ID_mnuPlay, PlayUsingCaption(play_ ? play_->player().row : nullptr));
+    spcFile_.HideTip();  // it would cover the menu's items
     POINT pointer;
     ::GetCursorPos(&pointer);
     const UINT command = static_cast<UINT>(::TrackPopupMenu(

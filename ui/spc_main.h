@@ -71,6 +71,7 @@ public:
     const DriveList& spcDrive() const { return spcDrive_; }
     const FolderList& spcDirectory() const { return spcDirectory_; }
     const FileList& spcFile() const { return spcFile_; }
+    FileList& spcFile() { return spcFile_; }
     HMENU mnuSPC() const;
     HACCEL accelerators() const { return accelerators_; }
     std::wstring MenuCaption(int id) const;

@@ -54,14 +54,19 @@ HWND WindowOf(DWORD process, const std::function<bool(HWND)>& take) {
 
 }  // namespace
 
+// Wine hands out process ids again from one test process to the next: a
+// folder an earlier test could not remove is cleared before it is used.
 TempFolder::TempFolder(std::wstring_view name) {
     static std::atomic<int> counter{0};
     path_ = L"C:\\velmoria-tests\\" + std::wstring(name) + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter);
+    Clear();
     std::filesystem::create_directories(path_);
 }
 
-TempFolder::~TempFolder() {
+TempFolder::~TempFolder() { Clear(); }
+
+void TempFolder::Clear() const {
     std::error_code ignored;
     const std::filesystem::path root(L"\\\\?\\" + path_);  // folders past 260 characters too
     for (std::filesystem::recursive_directory_iterator entry(root, ignored), end; entry != end; entry.increment(ignored)) {

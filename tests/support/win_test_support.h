@@ -27,6 +27,7 @@ public:
     std::wstring operator/(std::wstring_view name) const;
 
 private:
+    void Clear() const;
     std::wstring path_;
 };
 

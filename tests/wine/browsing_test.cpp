@@ -33,18 +33,28 @@ TEST_F(BrowsingTest, ListsShowTheFolderPathSubfoldersAndOrdinarySpcFilesSorted) 
     EXPECT_EQ(main->spcDrive().Drive(), L"C:");
 }
 
-// The whole name and the tag of the entry the pointer rests on, read only
-// then: a file that is no SPC, or has gone since the list was filled, shows
-// its name alone.
+// The whole name at once, wrapped where the tip would cut it, and the tag
+// of the entry the pointer rests on when a pool thread has read it: a slow
+// drive never holds the window. A file that is no SPC, or has gone since the
+// list was filled, shows its name alone; a song named like a device is a song.
 TEST_F(BrowsingTest, ThePointerRestingOnASongShowsItsNameAndTag) {
     std::string song = SpcFileBytes("Green Hills", "A Game");
     song.replace(0xA9, 3, "160");
     song.replace(0xAC, 5, "10000");
     song.replace(0xB1, 8, "Composer");
     WriteBytes(work / L"bsd-01.spc", song);
-    WriteBytes(work / L"not really a song, and a name too long for the list.spc", "hello");
+    const std::wstring longName = L"not really a song, and a name far too long for the list or a tip to show.spc";
+    WriteBytes(work / longName, "hello");
     WriteBytes(work / L"vanishing.spc", song);
+    for (const wchar_t* device : {L"AUX.spc", L"COM1.spc", L"CON.spc", L"LPT1.spc", L"NUL.spc"}) {
+        WriteBytes(L"\\\\?\\" + work / device, song);
+    }
     StartWith(players.Path(L"WINSPC"));
+    const UniqueKernelHandle slowDrive(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    main->spcFile().songReader = [event = slowDrive.get(), read = main->spcFile().songReader](const std::wstring& path) {
+        ::WaitForSingleObject(event, 10000);
+        return read(path);
+    };
     auto tip = [&]() -> std::wstring {
         const HWND window = main->spcFile().tipWindow();
         if (!window || !::IsWindowVisible(window)) return L"<hidden>";
@@ -57,14 +67,28 @@ TEST_F(BrowsingTest, ThePointerRestingOnASongShowsItsNameAndTag) {
         ::SendMessageW(window, TTM_GETTEXTW, ARRAYSIZE(text), reinterpret_cast<LPARAM>(&tool));
         return text;
     };
-    MoveMouseTo(EntryPoint(IDC_spcFile, 0));
-    EXPECT_TRUE(Pump([&] {
-        return tip() == L"bsd-01.spc\nTitle: Green Hills\nGame: A Game\nArtist: Composer\nLength: 2:40 + 10 s fade";
-    })) << Ascii(tip());
+    const std::wstring details = L"\nTitle: Green Hills\nGame: A Game\nArtist: Composer\nLength: 2:40 + 10 s fade";
     MoveMouseTo(EntryPoint(IDC_spcFile, 1));
-    EXPECT_TRUE(Pump([&] { return tip() == L"not really a song, and a name too long for the list.spc"; }));
+    EXPECT_TRUE(Pump([&] { return tip() == L"bsd-01.spc"; })) << Ascii(tip());  // while the drive sleeps
+    ::SetEvent(slowDrive.get());
+    EXPECT_TRUE(Pump([&] { return tip() == L"bsd-01.spc" + details; })) << Ascii(tip());
+    PressKey(VK_END);  // the rows move: the tip goes
+    EXPECT_TRUE(Pump([&] { return tip() == L"<hidden>"; }));
+    PressKey(VK_HOME);
+    auto pointAt = [&](int index) {  // scrolled to the top, where it is surely in sight
+        ::SendMessageW(Item(IDC_spcFile), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+        MoveMouseTo(EntryPoint(IDC_spcFile, index));
+    };
+    for (const int i : {0, 2, 3, 4, 6}) {  // AUX, COM1, CON, LPT1, NUL
+        pointAt(i);
+        EXPECT_TRUE(Pump([&] { return tip().ends_with(details); })) << i << Ascii(tip());
+    }
+    pointAt(5);
+    EXPECT_TRUE(Pump([&] {
+        return tip() == L"not really a song, and a name far too long for the list or \na tip to show.spc";
+    })) << Ascii(tip());
     ::DeleteFileW((work / L"vanishing.spc").c_str());
-    MoveMouseTo(EntryPoint(IDC_spcFile, 2));
+    pointAt(7);
     EXPECT_TRUE(Pump([&] { return tip() == L"vanishing.spc"; })) << Ascii(tip());
     MoveMouseTo(CentreOf(Item(IDC_cmdStop)));
     EXPECT_TRUE(Pump([&] { return tip() == L"<hidden>"; }));
