@@ -17,6 +17,9 @@ public:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; the
     // position in twips.
     virtual void OnFileMouseDown(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {}
+    // Shift+F10 or the Menu key in the file list; at: the selected entry's
+    // row on the screen (the list's corner when none is selected).
+    virtual void OnFileMenuKey(POINT /*at*/) {}
 
 protected:
     ~BrowseEvents() = default;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -125,6 +126,18 @@ bool FileList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     owner_.OnFileKeyPress(key);
     if (key == 0) return true;  // the handler swallowed the key
     return BrowseListBox::HandleKey(message, static_cast<WPARAM>(static_cast<unsigned short>(key)), lParam);
+}
+
+bool FileList::OnMenuKey() {
+    RECT row{};
+    if (::SendMessageW(hwnd(), LB_GETITEMRECT, static_cast<WPARAM>(std::max(0, ListIndex())),
+                       reinterpret_cast<LPARAM>(&row)) == LB_ERR) {
+        row = {};
+    }
+    POINT at{row.left + (row.bottom - row.top) / 2, row.bottom};
+    ::ClientToScreen(hwnd(), &at);
+    owner_.OnFileMenuKey(at);
+    return true;
 }
 
 bool FileList::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {

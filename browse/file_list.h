@@ -45,6 +45,7 @@ protected:
     // never the window.
     std::wstring TipText(int index) override;
     void OnNews() override;
+    bool OnMenuKey() override;
 
 public:
     // Reads a song's details; it may block for as long as the file's drive takes.

@@ -216,6 +216,10 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         case kListNews:
             self->OnNews();
             return 0;
+        case WM_CONTEXTMENU:
+            // From the keyboard (Shift+F10, the Menu key) the position is -1, -1.
+            if (lParam == -1 && self->OnMenuKey()) return 0;
+            break;
         case WM_MOUSEMOVE:
             self->TrackPointer(lParam);
             break;

@@ -57,6 +57,8 @@ protected:
     void UpdateTip(int index, std::wstring text);
     // A pool thread posted news for the list (kListNews).
     virtual void OnNews() {}
+    // Shift+F10 or the Menu key; true when the list took it.
+    virtual bool OnMenuKey() { return false; }
     static constexpr UINT kListNews = WM_APP + 0x41;
     static constexpr std::size_t kTipNameChars = 60;
     BrowseEvents& owner_;

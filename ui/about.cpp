@@ -58,7 +58,7 @@ void AboutWindow::OnCreate() {
 
 void AboutWindow::OnLayout() {
     picture_.Load({{100, IDB_ABOUT}, {150, IDB_ABOUT_150}, {200, IDB_ABOUT_200}}, kPicturePixels96, dpi());
-    SetLabelFace(IDC_AboutLabel3, L"MS Sans Serif", 30);
+    SetLabelFace(IDC_AboutLabel3, kLabelFace, 30);
     SetLabelFace(IDC_AboutLabel5, L"Arial", 8.25);
 }
 
@@ -97,8 +97,8 @@ void CreditsWindow::OnCreate() {
 }
 
 void CreditsWindow::OnLayout() {
-    SetLabelFace(IDC_CreditsLabel1, L"MS Sans Serif", 17.25, true);
-    SetLabelFace(IDC_CreditsLabel2, L"MS Sans Serif", 9.75, true);
+    SetLabelFace(IDC_CreditsLabel1, kLabelFace, 17.25, true);
+    SetLabelFace(IDC_CreditsLabel2, kLabelFace, 9.75, true);
 }
 
 // No buttons, so Enter and Esc do nothing; the close box closes it.

@@ -146,7 +146,7 @@ void SpcMain::CreateControls() {
 
 void SpcMain::OnLayout() {
     pip_.Load({{100, IDB_PIP}, {150, IDB_PIP_150}, {200, IDB_PIP_200}}, kPipPixels96, dpi());
-    SetLabelFace(IDC_Label1, L"MS Sans Serif", 13.5);
+    SetLabelFace(IDC_Label1, kLabelFace, 13.5);
     FitCheckBoxText(IDC_chkADSR);
     FitComboField(IDC_spcDrive, kSpcDrive);
     FitComboField(IDC_listSampling, kListSampling);
@@ -389,14 +389,20 @@ void SpcMain::spcFile_KeyPress(short& keyAscii) {
 
 void SpcMain::spcFile_MouseDown(short button, short, float, float) {
     if (button != 2) return;
+    POINT pointer;
+    ::GetCursorPos(&pointer);
+    ShowSpcPopup(pointer);
+}
+
+// The keyboard's way to the same popup, at the selected song's row.
+void SpcMain::OnFileMenuKey(POINT at) { ShowSpcPopup(at); }
+
+void SpcMain::ShowSpcPopup(POINT at) {
     if (spcFile_.ListIndex() < 0) return;
     SetMenuCaption(ID_mnuPlay, PlayUsingCaption(play_ ? play_->player().row : nullptr));
     spcFile_.HideTip();  // it would cover the menu's items
-    POINT pointer;
-    ::GetCursorPos(&pointer);
     const UINT command = static_cast<UINT>(::TrackPopupMenu(
-        mnuSPC(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd(),
-        nullptr));
+        mnuSPC(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
     if (command == ID_mnuPlay) mnuPlay_Click();
     if (command == ID_mnuStop) mnuStop_Click();
 }

@@ -97,6 +97,9 @@ private:
     void OnFileMouseDown(short button, short shift, float x, float y) override {
         spcFile_MouseDown(button, shift, x, y);
     }
+    void OnFileMenuKey(POINT at) override;
+    // The file list's popup for the selected song, at a point on the screen.
+    void ShowSpcPopup(POINT at);
 
     bool GoTo(const BrowseTarget& target, bool play);
     void OnDropLookedAt();

@@ -44,9 +44,10 @@ UniqueFont CreateFaceFont(const wchar_t* face, double points, int dpi, bool unde
     font.lfUnderline = underline ? TRUE : FALSE;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
+    font.lfOutPrecision = OUT_TT_ONLY_PRECIS;  // never a bitmap font scaled up
     const WindowDc screen(nullptr);
     const wchar_t* chosen = nullptr;
-    for (const wchar_t* candidate : {face, L"Microsoft Sans Serif", L"Tahoma", L"Arial", L"DejaVu Sans"}) {
+    for (const wchar_t* candidate : {face, kLabelFace, L"Tahoma", L"Arial", L"DejaVu Sans"}) {
         if (FaceInstalled(screen.get(), candidate)) {
             chosen = candidate;
             break;

@@ -154,11 +154,12 @@ void DoubleClickAt(POINT screen) {
 
 void MoveMouseTo(POINT screen) { SendInputs({MouseAt(screen, 0)}); }
 
-void PressKey(WORD virtualKey, bool ctrl) {
+void PressKey(WORD virtualKey, bool ctrl, bool shift) {
     std::vector<INPUT> keys{KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)};
-    if (ctrl) {
-        keys.insert(keys.begin(), KeyInput(VK_CONTROL, 0));
-        keys.push_back(KeyInput(VK_CONTROL, KEYEVENTF_KEYUP));
+    for (const auto& [held, key] : {std::pair{ctrl, VK_CONTROL}, std::pair{shift, VK_SHIFT}}) {
+        if (!held) continue;
+        keys.insert(keys.begin(), KeyInput(static_cast<WORD>(key), 0));
+        keys.push_back(KeyInput(static_cast<WORD>(key), KEYEVENTF_KEYUP));
     }
     SendInputs(keys);
 }

@@ -48,7 +48,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 void ClickAt(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP);
 void DoubleClickAt(POINT screen);
 void MoveMouseTo(POINT screen);
-void PressKey(WORD virtualKey, bool ctrl = false);
+void PressKey(WORD virtualKey, bool ctrl = false, bool shift = false);
 POINT CentreOf(HWND window);
 HWND FocusOf(HWND window);   // the focus in the window's thread
 RECT ChildRect(HWND child);  // in the parent's client coordinates

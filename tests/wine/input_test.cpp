@@ -13,18 +13,23 @@ protected:
     }
     bool Focused(int id) { return Pump([&] { return FocusOf(main->hwnd()) == Item(id); }); }
     bool Starts(std::size_t count) { return Pump([&] { return players.CommandLines(L"WINSPC").size() == count; }); }
-    // Right-clicks an entry; onMenu runs on a helper thread with the popup's
-    // menu (null when none came) while this thread waits in the menu.
-    void RightClick(int index, const std::function<void(HMENU)>& onMenu) {
+    // Opens the popup (by a right click on an entry, or by open()); onMenu
+    // runs on a helper thread with the popup's menu and window (null when
+    // none came) while this thread waits in the menu.
+    void Popup(const std::function<void()>& open, const std::function<void(HMENU, HWND)>& onMenu) {
         std::atomic<bool> done{false};
         auto popup = [] { return ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); };
         Background watcher([&] {
             const bool came = WaitUntil([&] { return ::IsWindowVisible(popup()); }, 1500ms);
-            onMenu(came ? reinterpret_cast<HMENU>(::SendMessageW(popup(), MN_GETHMENU, 0, 0)) : nullptr);
+            onMenu(came ? reinterpret_cast<HMENU>(::SendMessageW(popup(), MN_GETHMENU, 0, 0)) : nullptr, popup());
             done = true;
         });
-        ClickAt(EntryPoint(IDC_spcFile, index), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        open();
         Pump([&] { return done.load() && !::IsWindowVisible(popup()); });
+    }
+    void RightClick(int index, const std::function<void(HMENU)>& onMenu) {
+        Popup([&] { ClickAt(EntryPoint(IDC_spcFile, index), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); },
+              [&](HMENU menu, HWND) { onMenu(menu); });
     }
     static std::wstring ItemText(HMENU menu, int position) {
         wchar_t text[64] = L"";
@@ -75,6 +80,7 @@ TEST_F(InputTest, ThePictureTheListAndStopByMouseAndKeyboard) {
 
 // The popup names the player loaded at start-up, and its Play acts on the
 // selected song, not on the one under the pointer; no selection, no menu.
+// The keyboard opens it too.
 TEST_F(InputTest, ThePopupNamesThePlayerAndPlaysTheSelectedSong) {
     for (const auto& [player, caption] : {std::pair{L"C:\\P\\winspc.exe", L"Play using WinSPC"},
                                           std::pair{L"C:\\P\\SPCPLAY.EXE", L"Play using SPCPlay"},
@@ -95,7 +101,17 @@ TEST_F(InputTest, ThePopupNamesThePlayerAndPlaysTheSelectedSong) {
     RightClick(2, [&](HMENU menu) { ChooseItem(menu, 0); });
     EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Alpha.spc]"));
     ASSERT_NE(players.WindowOfLast(L"WINSPC"), nullptr);
-    RightClick(1, [&](HMENU menu) { ChooseItem(menu, 1); });
+    // Shift+F10 and the Menu key open it at the selected song's row.
+    ClickAt(EntryPoint(IDC_spcFile, 1));
+    for (const bool menuKey : {false, true}) {
+        Popup([&] { menuKey ? PressKey(VK_APPS) : PressKey(VK_F10, false, true); }, [&](HMENU menu, HWND window) {
+            ASSERT_NE(menu, nullptr);
+            RECT shown;
+            ::GetWindowRect(window, &shown);
+            EXPECT_NEAR(shown.top, EntryPoint(IDC_spcFile, 1).y, 20);
+            menuKey ? ChooseItem(menu, 1) : PressKey(VK_ESCAPE);
+        });
+    }
     EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria"; }));
     EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"close"));
 }
