@@ -69,15 +69,32 @@ std::wstring ParentFolder(std::wstring_view filePath) {
     return folder;
 }
 
-std::wstring FirstArgument(std::wstring_view commandLine) {
+namespace {
+
+// Where the arguments begin: past the program's name (up to its closing
+// quote, or to the first blank) and the blanks after it.
+std::size_t ArgumentsStart(std::wstring_view commandLine) {
     std::size_t i = 0;
-    // The program's name: up to the closing quote, or to the first blank.
     if (i < commandLine.size() && commandLine[i] == L'"') {
         const std::size_t close = commandLine.find(L'"', 1);
         i = close == std::wstring_view::npos ? commandLine.size() : close + 1;
     }
     while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') ++i;
     while (i < commandLine.size() && (commandLine[i] == L' ' || commandLine[i] == L'\t')) ++i;
+    return i;
+}
+
+}  // namespace
+
+std::wstring ArgumentsTail(std::wstring_view commandLine) {
+    std::wstring_view tail = commandLine.substr(ArgumentsStart(commandLine));
+    while (!tail.empty() && (tail.back() == L' ' || tail.back() == L'\t')) tail.remove_suffix(1);
+    if (tail.size() >= 2 && tail.front() == L'"' && tail.back() == L'"') tail = tail.substr(1, tail.size() - 2);
+    return std::wstring(tail);
+}
+
+std::wstring FirstArgument(std::wstring_view commandLine) {
+    std::size_t i = ArgumentsStart(commandLine);
     std::wstring argument;
     bool quoted = false;
     for (; i < commandLine.size(); ++i) {

@@ -34,6 +34,11 @@ std::wstring FileNameOf(std::wstring_view path);
 // no quotes ("D:\Music\" is the folder D:\Music\). Empty when there is none.
 std::wstring FirstArgument(std::wstring_view commandLine);
 
+// Everything after the program's name, as one path: "Open with" entries and
+// shortcuts made by hand pass paths with spaces unquoted. Blanks around it
+// and quotes around the whole go.
+std::wstring ArgumentsTail(std::wstring_view commandLine);
+
 // The texts of a list of NUL-terminated texts ended by an empty one, as
 // Windows hands over dropped files, at most `most` of them; a list cut
 // short ends where it is cut.

@@ -47,6 +47,7 @@ add_library(velmoria_win STATIC
     app/settings_file.cpp
     app/startup.cpp
     ui/about.cpp
+    ui/single_instance.cpp
     ui/spc_main.cpp
 )
 target_link_libraries(velmoria_win PUBLIC velmoria_core ${VELMORIA_WIN_LIBRARIES})

@@ -8,12 +8,21 @@
 #include "base/paths.h"
 #include "wintk/win_text.h"
 #include "player/win_player_system.h"
+#include "ui/single_instance.h"
 #include "ui/spc_main.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     velmoria::PrepareProcess();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
+
+    // A folder or song for a Velmoria already running goes to it.
+    const std::wstring_view commandLine = ::GetCommandLineW();
+    if (!velmoria::FirstArgument(commandLine).empty()) {
+        if (const HWND running = velmoria::FindRunningVelmoria(); running && velmoria::HandOver(running, commandLine)) {
+            return 0;
+        }
+    }
 
     velmoria::Win32PlayerSystem system;
     velmoria::Program program(velmoria::ProgramFolder(), system, velmoria::UserSettingsFolder());
@@ -22,8 +31,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Form_Load()) return 1;
     main.Show();
     // "Open with" and shortcuts name a folder or a song: go there, and play the song.
-    if (const std::wstring path = velmoria::FirstArgument(::GetCommandLineW()); !path.empty()) {
-        main.OpenPath(path, true);
-    }
+    main.OpenCommandLine(commandLine);
     return main.Run();
 }

@@ -13,6 +13,7 @@
 #include "base/trace.h"
 #include "spc/spc_tag.h"
 #include "ui/about.h"
+#include "ui/single_instance.h"
 #include "ui/spc_main_ids.h"
 
 namespace velmoria {
@@ -109,6 +110,7 @@ void SpcMain::OnCreate() {
     accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     UseIcon(IDI_VELMORIA);
     AcceptDrops();
+    ::SetPropW(hwnd(), kMainWindowProperty, hwnd());
 
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
@@ -289,6 +291,26 @@ bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
     return true;
 }
 
+void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
+    const std::wstring first = FirstArgument(commandLine);
+    if (first.empty() || OpenPath(first, true)) return;
+    // Unquoted, a path with spaces arrives in pieces: the whole tail is tried.
+    const std::wstring tail = ArgumentsTail(commandLine);
+    if (tail != first && OpenPath(tail, true)) return;
+    ShowMessage(hwnd(), std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
+}
+
+bool SpcMain::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
+    const std::optional<std::wstring> commandLine = TakeHandOver(from, data);
+    if (!commandLine) return false;
+    if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
+    ::SetForegroundWindow(hwnd());
+    // Answered first: the other start waits on this message, and a message box here would hold it.
+    ::ReplyMessage(TRUE);
+    OpenCommandLine(*commandLine);
+    return true;
+}
+
 // Of several items dropped, the first folder or SPC file counts. Each is
 // looked up on a pool thread: a path on an unreachable share waits out the
 // network's timeout, and the window never waits on it.
@@ -452,6 +474,7 @@ void SpcMain::ToggleCompact() {
 
 void SpcMain::mnuExit_Click() {
     // Ends at once: nothing is written, and a playing player goes on playing.
+    ::RemovePropW(hwnd(), kMainWindowProperty);
     ::DestroyWindow(hwnd());
 }
 

@@ -30,6 +30,7 @@ inline constexpr int kCompactClientWidthTwips = 1880;
 inline constexpr int kClientHeightTwips = 3750;
 
 inline constexpr std::wstring_view kCompressedCaption = L"Compressed &Mode";
+inline constexpr std::wstring_view kNothingThereMessage = L"There is no folder or SPC file at\n";
 inline constexpr std::wstring_view kNormalCaption = L"Normal &Mode";
 
 class SpcMain final : public DialogWindow, private BrowseEvents {
@@ -47,6 +48,10 @@ public:
     // from outside (the command line or a drop); a file is played too when
     // play is set. False, with nothing changed, for a path that is neither.
     bool OpenPath(std::wstring_view path, bool play);
+    // The folder or song a command line names ("Open with", a shortcut, or
+    // another start of Velmoria): opened, and a song played. A path that
+    // names nothing is said so.
+    void OpenCommandLine(std::wstring_view commandLine);
     // Shows the window and runs the program until it closes.
     void Show();
     int Run();
@@ -89,6 +94,7 @@ private:
     void OnDestroyed() override;
     void OnLayout() override;
     bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnCopyData(HWND from, const COPYDATASTRUCT& data) override;
 
     // BrowseEvents
     void OnDriveChange() override { spcDrive_Change(); }

@@ -157,6 +157,11 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return true;
+    case WM_COPYDATA: {
+        const bool took = lParam && OnCopyData(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, took ? TRUE : FALSE);
+        return true;
+    }
     default:
         return message >= WM_APP && message <= 0xBFFF && OnAppMessage(message, wParam, lParam);
     }

@@ -95,6 +95,9 @@ protected:
     // Fonts and per-control sizes that depend on the DPI; called after the
     // controls have been placed for a new DPI.
     virtual void OnLayout() {}
+    // WM_COPYDATA from another window (from: the sender's window, as it says);
+    // true when the window took the data.
+    virtual bool OnCopyData(HWND /*from*/, const COPYDATASTRUCT& /*data*/) { return false; }
     // A message of the window's own (WM_APP and above), posted to it from
     // another thread; true when the window handled it.
     virtual bool OnAppMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }

@@ -19,6 +19,8 @@ TEST(Paths, TheFirstArgumentAndADropList) {
     EXPECT_EQ(FirstArgument(L"Velmoria.exe \"D:\\Music\\\""), L"D:\\Music\\");  // a backslash before the quote stays
     EXPECT_EQ(FirstArgument(L"\"C:\\V\\Velmoria.exe\""), L"");
     EXPECT_EQ(FirstArgument(L"\"C:\\V\\Velmoria.exe"), L"");  // no closing quote
+    EXPECT_EQ(ArgumentsTail(L"Velmoria.exe  C:\\folder with spaces\\song one.spc "), L"C:\\folder with spaces\\song one.spc");
+    EXPECT_EQ(ArgumentsTail(L"\"C:\\V\\Velmoria.exe\" \"D:\\A B\""), L"D:\\A B");
     EXPECT_EQ(SplitNulList(L"C:\\a\0D:\\b c\0\0ignored"sv), (std::vector<std::wstring>{L"C:\\a", L"D:\\b c"}));
     EXPECT_EQ(SplitNulList(L"C:\\cut"sv), std::vector<std::wstring>{L"C:\\cut"});
     EXPECT_EQ(SplitNulList(L"a\0b\0c\0\0"sv, 2), (std::vector<std::wstring>{L"a", L"b"}));  // a drop's first items

@@ -60,17 +60,22 @@ private:
     std::vector<HANDLE> processes_;
 };
 
+// A second start with a song, unquoted spaces and all, hands it to the
+// Velmoria already running, which plays it; a path that names nothing is said so.
 TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOutside) {
     Song(L"a.spc");
     const std::wstring song = Song(L"b song with a long name.spc");
-    // A path that is neither a folder nor a song is ignored.
-    const DWORD ignoring = Start(L"\"C:\\no such folder\\x.spc\"");
+    const DWORD process = Start(L"C:\\no such folder\\x.spc");
     HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(ignoring, L"Velmoria")); }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(process, L"Velmoria")); }, 10s));
     EXPECT_EQ(EntryText(::GetDlgItem(window, IDC_spcDirectory), 2), FileNameOf(playerFolder.path()));
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (box = ::FindWindowExW(nullptr, nullptr, L"#32770", L"Velmoria")) != nullptr; }));
+    EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"There is no folder or SPC file at\nC:\\no such folder\\x.spc");
 
-    const DWORD process = Start(L"\"" + song + L"\"");
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(process, L"[Running WinSPC]")); }, 10s));
+    const DWORD second = Start(song);
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(second); }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(window) == L"[Running WinSPC]"; }, 10s));
     ASSERT_TRUE(players.WaitForLog(L"WINSPC", ShortForm(song)));
 
     const HWND files = ::GetDlgItem(window, IDC_spcFile);

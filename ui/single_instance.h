@@ -1,0 +1,28 @@
+// One Velmoria for each user: a second start with a folder or song hands its
+// command line to the Velmoria of the same exe already running in this
+// user's session, and ends.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmoria {
+
+// The property that marks Velmoria's main window among the top-level windows.
+inline constexpr wchar_t kMainWindowProperty[] = L"Velmoria.SpcMain";
+
+// The main window of another Velmoria run from the same exe in this
+// session; null when there is none.
+HWND FindRunningVelmoria();
+
+// Sends the command line to it; true when it took it.
+bool HandOver(HWND running, std::wstring_view commandLine);
+
+// What another start handed over, when it came from a window of this user
+// in this session and holds a command line of sane size; nothing otherwise.
+std::optional<std::wstring> TakeHandOver(HWND from, const COPYDATASTRUCT& data);
+
+}  // namespace velmoria
