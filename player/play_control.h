@@ -43,7 +43,7 @@ public:
     virtual WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                                       std::wstring_view exeName) = 0;
     // The same search for a process that was just started: waits until it is
-    // ready for input and has made a matching window, at most timeoutMs,
+    // ready for input and then at most timeoutMs for a matching window,
     // keeping this program's windows painted meanwhile. 0 when none came.
     virtual WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                                    std::wstring_view exeName, int timeoutMs) = 0;

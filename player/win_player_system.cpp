@@ -14,6 +14,9 @@ namespace {
 
 HWND ToHwnd(WindowId window) { return reinterpret_cast<HWND>(window); }
 
+// How long a started player may take to be ready for input.
+constexpr ULONGLONG kReadyWaitMs = 5000;
+
 }  // namespace
 
 std::wstring Win32PlayerSystem::ShortPathName(std::wstring_view path) { return velmoria::ShortPathName(path); }
@@ -28,8 +31,11 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
     const UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
     if (!handle) return 0;
     const HANDLE ended = handle.get();
-    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    auto remaining = [deadline] {
+    // On a loaded machine the player's own start-up can take longer than the
+    // wait for its window: that wait counts from when it is ready for input,
+    // which is itself waited for at most kReadyWaitMs.
+    ULONGLONG deadline = ::GetTickCount64() + kReadyWaitMs + static_cast<ULONGLONG>(timeoutMs);
+    auto remaining = [&deadline] {
         const ULONGLONG now = ::GetTickCount64();
         return now >= deadline ? 0u : static_cast<DWORD>(deadline - now);
     };
@@ -38,13 +44,15 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
         if (const HWND window = velmoria::FindTitledWindow(search, mode, process, exeName)) {
             return reinterpret_cast<WindowId>(window);
         }
-        const DWORD left = remaining();
-        if (left == 0) return 0;
+        if (remaining() == 0) return 0;
         // Ready for input usually means its main window exists; until then,
         // and after it, this thread answers sent messages and repaints, but
         // leaves the user's input queued: a click now must not start a second
         // play while this one is unfinished.
-        if (!idle) idle = ::WaitForInputIdle(handle.get(), std::min<DWORD>(left, 50)) != WAIT_TIMEOUT;
+        if (!idle && ::WaitForInputIdle(handle.get(), std::min<DWORD>(remaining(), 50)) != WAIT_TIMEOUT) {
+            idle = true;
+            deadline = std::min(deadline, ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs));
+        }
         const DWORD waited =
             ::MsgWaitForMultipleObjects(1, &ended, FALSE, std::min<DWORD>(remaining(), 20), QS_SENDMESSAGE | QS_PAINT);
         if (waited == WAIT_OBJECT_0) return 0;  // the player has ended

@@ -50,6 +50,11 @@ constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 constexpr UINT kPlayerEnded = WM_APP + 1;
 // Posted when a drop has been looked at; the result waits in the drop inbox.
 constexpr UINT kDropLookedAt = WM_APP + 2;
+// Posted to look again whether the keyboard came back after a play.
+constexpr UINT kTakeKeyboardBack = WM_APP + 3;
+constexpr UINT_PTR kForegroundTimer = 1;
+constexpr UINT kForegroundCheckMs = 50;
+constexpr int kForegroundChecks = 10;
 
 // A menu item or accelerator comes with no control, and its code is of no account.
 constexpr int kFromMenu = -1;
@@ -172,7 +177,30 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
     }
 }
 
+// A player took the foreground, and hid its window: the foreground is then
+// nobody's, and keys go nowhere. The program the user just clicked may take
+// it back, with the keyboard where it was. The system settles the hidden
+// window's foreground a moment later, so this looks again for a short while,
+// taking it back only from nobody: never from a program the user went to.
+void SpcMain::TakeKeyboardBack() {
+    const HWND front = ::GetForegroundWindow();
+    if (front != hwnd() && (front == nullptr || front == ::GetDesktopWindow()) && ::IsWindowVisible(hwnd())) {
+        ::SetForegroundWindow(hwnd());
+        const HWND focus = focusBeforePlay_ && ::IsChild(hwnd(), focusBeforePlay_) ? focusBeforePlay_ : Item(IDC_spcFile);
+        ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+    }
+    if (--foregroundChecks_ <= 0) return;
+    ::SetTimer(hwnd(), kForegroundTimer, kForegroundCheckMs, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(window, id);
+        ::PostMessageW(window, kTakeKeyboardBack, 0, 0);
+    });
+}
+
 bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message == kTakeKeyboardBack) {
+        TakeKeyboardBack();
+        return true;
+    }
     if (message == kDropLookedAt) {
         OnDropLookedAt();
         return true;
@@ -363,6 +391,7 @@ void SpcMain::spcDirectory_Change() {
 // ------------------------------------------------------------- Playing
 
 void SpcMain::cmdPlay_Click() {
+    focusBeforePlay_ = ::GetFocus();
     if (play_) Carry(play_->Play(Request()));
 }
 
@@ -390,8 +419,10 @@ void SpcMain::Carry(const PlayOutcome& outcome) {
         runningPlayer_ = outcome.player;
         program_.system.WatchPlayer(outcome.player, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
     }
-    // A player took the foreground (and with it the keyboard).
-    if (outcome.takeForeground && ::IsWindowVisible(hwnd())) ::SetForegroundWindow(hwnd());
+    if (outcome.takeForeground) {
+        foregroundChecks_ = kForegroundChecks;
+        TakeKeyboardBack();
+    }
     if (!outcome.message.empty()) ShowMessage(hwnd(), outcome.message, outcome.icon);
 }
 

@@ -120,6 +120,7 @@ private:
     std::wstring Caption() const;
     PlayRequest Request() const;
     void Carry(const PlayOutcome& outcome);
+    void TakeKeyboardBack();
 
     Program& program_;
     DriveList spcDrive_{*this};
@@ -133,6 +134,8 @@ private:
     std::shared_ptr<DropInbox> dropInbox_ = std::make_shared<DropInbox>();
     std::optional<PlayControl> play_;
     ProcessId runningPlayer_ = 0;
+    HWND focusBeforePlay_ = nullptr;  // where the keyboard goes back to after a player took it
+    int foregroundChecks_ = 0;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     ScaledPicture pip_;
