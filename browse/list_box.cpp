@@ -216,6 +216,14 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         case kListNews:
             self->OnNews();
             return 0;
+        case WM_SETFOCUS:
+        case WM_UPDATEUISTATE: {
+            // The dialog manager shows focus rectangles once the keyboard is
+            // used, after the list has drawn its focus without one: draw again.
+            const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+            return result;
+        }
         case WM_CONTEXTMENU:
             // From the keyboard (Shift+F10, the Menu key) the position is -1, -1.
             if (lParam == -1 && self->OnMenuKey()) return 0;

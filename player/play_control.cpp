@@ -59,7 +59,12 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     }
     // The path goes to the short-path routine with one trailing space, which
     // that routine drops along with any others.
-    const std::wstring spcArgument = system_.ShortPathName(spcPath + L' ');
+    std::wstring spcArgument = system_.ShortPathName(spcPath + L' ');
+    // A volume without 8.3 names gives the long path back: with a space or
+    // a character outside its code page, a classic player cannot open it.
+    if (spcArgument.find(L' ') != std::wstring::npos || !system_.FitsCodePage(spcArgument)) {
+        spcArgument = system_.PlainCopy(spcPath);
+    }
     const std::wstring playerArgument = system_.ShortPathName(player_.path);
     // A missing player has no short path; a line that began with the song
     // would leave the choice of program to the command-line parser.

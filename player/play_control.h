@@ -54,6 +54,13 @@ public:
     virtual std::wstring FileDescription(std::wstring_view exePath) = 0;
     // Whether a song file is still there.
     virtual bool SongExists(std::wstring_view path) = 0;
+    // Whether every character of text has its form in the ANSI code page,
+    // which classic players read their command line in.
+    virtual bool FitsCodePage(std::wstring_view text) = 0;
+    // A copy of a song (or a hard link to it) under a plain ASCII name in
+    // Velmoria's own temporary folder, as a short path; throws PlayerError
+    // when none can be made.
+    virtual std::wstring PlainCopy(std::wstring_view songPath) = 0;
     // Starts a process in a working folder without waiting for it; throws
     // PlayerError when it cannot.
     virtual ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) = 0;

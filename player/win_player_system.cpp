@@ -8,6 +8,7 @@
 #include "base/paths.h"
 #include "wintk/win_handles.h"
 #include "player/win_routines.h"
+#include "wintk/win_text.h"
 
 namespace velmoria {
 namespace {
@@ -80,6 +81,50 @@ ProcessId Win32PlayerSystem::WindowProcess(WindowId window) {
 bool Win32PlayerSystem::SongExists(std::wstring_view path) {
     const DWORD attributes = ::GetFileAttributesW(VerbatimPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32PlayerSystem::FitsCodePage(std::wstring_view text) { return ToAnsi(text).has_value(); }
+
+namespace {
+
+std::wstring SongCopyFolder() {
+    wchar_t temp[MAX_PATH + 1] = L"";
+    const DWORD length = ::GetTempPathW(ARRAYSIZE(temp), temp);
+    return length == 0 || length > MAX_PATH ? std::wstring() : JoinPath(temp, L"Velmoria");
+}
+
+}  // namespace
+
+std::wstring Win32PlayerSystem::PlainCopy(std::wstring_view songPath) {
+    const std::wstring folder = SongCopyFolder();
+    if (folder.empty()) throw PlayerError("no temporary folder", ::GetLastError());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring source = VerbatimPath(songPath);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[32];
+        ::wsprintfW(name, L"song%08x.spc", static_cast<unsigned>(::GetTickCount()) + attempt);
+        const std::wstring copy = JoinPath(folder, name);
+        // A hard link where the volume allows, else a copy; never over a file.
+        if (::CreateHardLinkW(copy.c_str(), source.c_str(), nullptr) || ::CopyFileW(source.c_str(), copy.c_str(), TRUE)) {
+            const std::wstring shortPath = velmoria::ShortPathName(copy);
+            if (!shortPath.empty() && shortPath.find(L' ') == std::wstring::npos && FitsCodePage(shortPath)) return shortPath;
+            ::DeleteFileW(copy.c_str());
+            break;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    throw PlayerError("no plain copy of the song", ::GetLastError());
+}
+
+void Win32PlayerSystem::ClearOldSongCopies() {
+    const std::wstring folder = SongCopyFolder();
+    if (folder.empty()) return;
+    WIN32_FIND_DATAW entry;
+    const UniqueFind find(::FindFirstFileW(JoinPath(folder, L"song*.spc").c_str(), &entry));
+    if (!find) return;
+    do {
+        ::DeleteFileW(JoinPath(folder, entry.cFileName).c_str());  // one a player still holds stays
+    } while (::FindNextFileW(find.get(), &entry));
 }
 
 ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) {

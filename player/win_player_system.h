@@ -20,6 +20,10 @@ public:
     ProcessId WindowProcess(WindowId window) override;
     std::wstring FileDescription(std::wstring_view exePath) override;
     bool SongExists(std::wstring_view path) override;
+    bool FitsCodePage(std::wstring_view text) override;
+    std::wstring PlainCopy(std::wstring_view songPath) override;
+    // Removes the copies an earlier run made that no player holds open now.
+    static void ClearOldSongCopies();
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) override;
     void HideWindow(WindowId window) override;
     void RestoreWindow(WindowId window) override;

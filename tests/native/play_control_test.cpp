@@ -73,6 +73,8 @@ struct FakeSystem : PlayerSystem {
         return 0;
     }
     bool SongExists(std::wstring_view path) override { return shortForms.contains(std::wstring(path)); }
+    bool FitsCodePage(std::wstring_view text) override { return text.find(L'\u66F2') == std::wstring_view::npos; }
+    std::wstring PlainCopy(std::wstring_view path) override { return L"C:\\TEMP\\COPY-OF-" + FileNameOf(path).substr(0, 1); }
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) override {
         if (startFails) throw PlayerError("cannot start", 2);
         startFolder = folder;
@@ -177,6 +179,15 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     EXPECT_THAT(system.log, ElementsAre(L"close 3", L"start 7 [C:\\P\\winspc.exe C:\\MUSIC\\A.SPC ]"));
     EXPECT_EQ(view.caption, L"[Running WinSPC]");
     EXPECT_EQ(system.startFolder, L"C:\\P");  // in its own folder, as a double-click starts it
+    // Where a volume has no short names, a path with a space or a character
+    // outside the code page reaches the player as a plain copy.
+    for (const wchar_t* song : {L"Long Name.spc", L"\u66F2.spc"}) {
+        system.log.clear();
+        Select(song);
+        Play();
+        EXPECT_THAT(system.log, ElementsAre(StartsWith(L"close"), L"start 7 [C:\\P\\winspc.exe C:\\TEMP\\COPY-OF-" +
+                                                                   std::wstring(1, song[0]) + L" ]"));
+    }
 
     UsePlayer(L"C:\\P\\ZDSPC.EXE");
     system.log.clear();
