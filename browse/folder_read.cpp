@@ -64,6 +64,9 @@ std::size_t RootLength(std::wstring_view path) {
 
 
 std::wstring NormalizeFolder(std::wstring_view path) {
+    // Past the longest path Windows knows, nothing can be listed, and the
+    // lookups would only take time.
+    if (path.size() > kMaxPathChars) return {};
     const std::wstring input(path);
     const DWORD size = ::GetFullPathNameW(input.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
@@ -71,6 +74,7 @@ std::wstring NormalizeFolder(std::wstring_view path) {
     const DWORD length = ::GetFullPathNameW(input.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size) return {};
     full.resize(length);
+    if (full.size() > kMaxPathChars) return {};
     while (full.size() > RootLength(full) && full.back() == L'\\') full.pop_back();
     return full;
 }

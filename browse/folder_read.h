@@ -16,6 +16,9 @@ namespace velmoria {
 bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
                 std::vector<std::wstring>* files);
 
+// The longest path Windows takes, in characters.
+inline constexpr std::size_t kMaxPathChars = 32767;
+
 // Where the root of a full path ends: after "C:\" or after "\\server\share\".
 std::size_t RootLength(std::wstring_view path);
 
