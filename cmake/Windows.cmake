@@ -82,7 +82,7 @@ if(VELMORIA_TESTS)
     target_link_libraries(velmoria_test_support PUBLIC velmoria_win gmock psapi)
 
     # The writer the killed-writer test kills in mid-write.
-    add_executable(settings_writer tests/support/settings_writer.cpp)
+    add_executable(settings_writer demo/settings_writer.cpp)
     target_link_libraries(settings_writer PRIVATE velmoria_win)
     target_link_options(settings_writer PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
 
