@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/choices.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
 #include "player/play_control.h"
@@ -17,10 +18,14 @@ namespace velmoria {
 struct Program {
     // userFolder: %APPDATA%, or a test's stand-in for it; empty for none.
     Program(std::wstring programFolder, PlayerSystem& playerSystem, std::wstring userFolder = {})
-        : store(std::move(programFolder), std::move(userFolder)), system(playerSystem) {}
+        : store(programFolder, userFolder),
+          choicesStore(std::move(programFolder), std::move(userFolder), 0, std::wstring(kChoicesFileName)),
+          system(playerSystem) {}
 
     SettingsStore store;
     ProgramSettings settings;
+    SettingsStore choicesStore;  // the listener's choices, beside the settings
+    Choices choices;
     PlayerSystem& system;
 };
 

@@ -169,14 +169,18 @@ std::wstring SettingsWriteError::UserMessage() const {
     return L"The settings could not be saved to\n" + file_ + L"\n\n" + reason_;
 }
 
-SettingsStore::SettingsStore(std::wstring programFolder, std::wstring userFolder, unsigned codePage)
-    : programFolder_(std::move(programFolder)), userFolder_(std::move(userFolder)), codePage_(codePage) {}
+SettingsStore::SettingsStore(std::wstring programFolder, std::wstring userFolder, unsigned codePage,
+                             std::wstring fileName)
+    : programFolder_(std::move(programFolder)),
+      userFolder_(std::move(userFolder)),
+      codePage_(codePage),
+      fileName_(std::move(fileName)) {}
 
-std::wstring SettingsStore::LocalFile() const { return JoinPath(programFolder_, kSettingsFileName); }
+std::wstring SettingsStore::LocalFile() const { return JoinPath(programFolder_, fileName_); }
 
 std::wstring SettingsStore::UserFile() const {
     if (userFolder_.empty()) return {};
-    return JoinPath(JoinPath(userFolder_, kUserFolderName), kSettingsFileName);
+    return JoinPath(JoinPath(userFolder_, kUserFolderName), fileName_);
 }
 
 bool SettingsStore::UsesUserFile() const {
@@ -191,7 +195,7 @@ bool SettingsStore::HasFile() const {
 
 std::wstring SettingsStore::SettingsFilePath() const { return UsesUserFile() ? UserFile() : LocalFile(); }
 
-Settings SettingsStore::ReadSettings() const {
+std::string SettingsStore::ReadBytes() const {
     const std::wstring path = ExtendedLengthPath(SettingsFilePath());
     UniqueFile file;
     std::string bytes(kMaxSettingsBytes, '\0');
@@ -201,8 +205,12 @@ Settings SettingsStore::ReadSettings() const {
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file && ::ReadFile(file.get(), bytes.data(), kMaxSettingsBytes, &read, nullptr);
     });
-    if (!done) return {};
-    bytes.resize(read);
+    bytes.resize(done ? read : 0);
+    return bytes;
+}
+
+Settings SettingsStore::ReadSettings() const {
+    std::string bytes = ReadBytes();
     // Notepad's "Unicode": UTF-16 with its byte-order mark, read as the ANSI
     // text it stands for. The next save writes ANSI again.
     if (bytes.starts_with("\xFF\xFE")) {
@@ -242,18 +250,25 @@ std::string SettingsStore::StorableBytes(std::wstring_view playerPath, std::int1
     return std::move(*bytes);
 }
 
-void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const {
-    std::wstring shown = SettingsFilePath();  // as messages name it
+std::wstring SettingsStore::WritePath() const {
+    const std::wstring shown = SettingsFilePath();  // as messages name it
     const std::wstring user = UserFile();
     // A first save where the program's folder takes no new file (a 64-bit
     // program in Program Files gets no file virtualisation) goes to the
     // user's folder, or it would fail on every start.
     if (!user.empty() && !Exists(shown) && !TakesNewFile(programFolder_)) {
-        shown = user;
         ::CreateDirectoryW(ExtendedLengthPath(ParentFolder(user)).c_str(), nullptr);
+        return user;
     }
+    return shown;
+}
+
+void SettingsStore::WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const {
+    const std::wstring shown = WritePath();
     WriteTo(shown, StorableBytes(playerPath, compactFlag, shown));
 }
+
+void SettingsStore::WriteBytes(const std::string& bytes) const { WriteTo(WritePath(), bytes); }
 
 void SettingsStore::WriteTo(const std::wstring& shown, const std::string& bytes) const {
     const RealFile target = ResolveFile(ExtendedLengthPath(shown));

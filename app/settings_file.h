@@ -38,7 +38,10 @@ public:
     // userFolder: the folder under which the per-user "Velmoria" folder is
     // made (%APPDATA%); empty for none. codePage: the code page of the file's
     // text; 0 (CP_ACP) is the system's ANSI code page, as the program uses it.
-    explicit SettingsStore(std::wstring programFolder, std::wstring userFolder = {}, unsigned codePage = 0);
+    // fileName: the file's name in those folders; the choices file beside
+    // Velmoria.ini is found and written by the same rules.
+    explicit SettingsStore(std::wstring programFolder, std::wstring userFolder = {}, unsigned codePage = 0,
+                           std::wstring fileName = std::wstring(kSettingsFileName));
 
     const std::wstring& programFolder() const { return programFolder_; }
     // The file in use: the one beside the program when it exists, else the
@@ -66,15 +69,23 @@ public:
     // Throws SettingsWriteError.
     void WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const;
 
+    // The file's bytes as they are, by the same rules; empty when there are none.
+    std::string ReadBytes() const;
+    // Writes the file's bytes as WriteSettings does. Throws SettingsWriteError.
+    void WriteBytes(const std::string& bytes) const;
+
 private:
     std::wstring LocalFile() const;
     std::wstring UserFile() const;  // empty without a user folder
     std::string StorableBytes(std::wstring_view playerPath, std::int16_t compactFlag, const std::wstring& shown) const;
     void WriteTo(const std::wstring& shown, const std::string& bytes) const;
 
+    std::wstring WritePath() const;  // where a write goes, its folder made
+
     std::wstring programFolder_;
     std::wstring userFolder_;
     unsigned codePage_;
+    std::wstring fileName_;
 };
 
 }  // namespace velmoria

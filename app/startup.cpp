@@ -59,6 +59,7 @@ StartPlan RunStartup(Program& program) {
         SkipOnError([&] { description = program.system.FileDescription(plan.player.path); });
     }
     plan.player.row = ResolvePlayerRow(plan.player.path, description);
+    SkipOnError([&] { program.choices = ParseChoices(program.choicesStore.ReadBytes()); });
     plan.compact = program.settings.compactFlag != 0;
     plan.spcPlayOptions = plan.player.row && plan.player.row->switches;
     return plan;

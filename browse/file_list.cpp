@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -40,6 +41,7 @@ void FileList::SetFiles(std::wstring folder, std::vector<std::wstring> names) {
     std::vector<int> indents(names.size(), 0);
     SetEntries(std::move(names), std::move(indents), -1);
     folder_ = std::move(folder);
+    if (showTitles_) ReadTitles();
 }
 
 bool FileList::Select(std::wstring_view name) {
@@ -61,8 +63,92 @@ struct FileList::TipRead {
     std::optional<std::wstring> text;
 };
 
+// What the title reads hand back, for one filling of the list: a newer
+// filling makes an older one's titles worthless.
+struct FileList::TitleRead {
+    std::mutex mutex;
+    unsigned filling = 0;
+    std::vector<std::pair<int, std::wstring>> arrived;  // index, title
+};
+
 FileList::FileList(BrowseEvents& owner)
-    : BrowseListBox(owner), songReader(ReadSongFile), tipRead_(std::make_shared<TipRead>()) {}
+    : BrowseListBox(owner),
+      songReader(ReadSongFile),
+      tipRead_(std::make_shared<TipRead>()),
+      titleRead_(std::make_shared<TitleRead>()),
+      titles_(std::make_shared<TitleCache>()) {}
+
+void FileList::ShowTitles(bool on) {
+    showTitles_ = on;
+    if (on) {
+        ReadTitles();
+        return;
+    }
+    {
+        const std::lock_guard lock(titleRead_->mutex);
+        ++titleRead_->filling;
+        titleRead_->arrived.clear();
+    }
+    SetLabels({});
+}
+
+void FileList::ReadTitles() {
+    struct Job {
+        std::shared_ptr<TitleRead> shared;
+        std::shared_ptr<TitleCache> cache;
+        unsigned filling;
+        HWND list;
+        std::wstring folder;
+        std::vector<std::pair<int, std::wstring>> files;  // index, name: the rows on screen first
+        SongReader reader;
+    };
+    auto job = std::make_unique<Job>(Job{titleRead_, titles_, 0, hwnd(), folder_, {}, songReader});
+    {
+        const std::lock_guard lock(titleRead_->mutex);
+        job->filling = ++titleRead_->filling;
+        titleRead_->arrived.clear();
+    }
+    SetLabels(std::vector<std::wstring>(static_cast<std::size_t>(Count())));
+    const int top = std::max(0, static_cast<int>(::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0)));
+    job->files.reserve(static_cast<std::size_t>(Count()));
+    for (int i = 0; i < Count(); ++i) job->files.emplace_back((top + i) % Count(), Entry((top + i) % Count()));
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
+        for (const auto& [index, name] : read->files) {
+            std::wstring title;
+            try {
+                const std::wstring path = JoinPath(read->folder, name);
+                WIN32_FILE_ATTRIBUTE_DATA data{};
+                if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) continue;
+                const TitleCache::Stamp stamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                                              (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                  data.ftLastWriteTime.dwLowDateTime};
+                if (std::optional<std::wstring> kept = read->cache->Find(path, stamp)) {
+                    title = std::move(*kept);
+                } else {
+                    if (const std::optional<SongDetails> details = read->reader(path)) {
+                        title = DecodeTagText(details->title, EncodingOf(details->title));
+                    }
+                    read->cache->Keep(path, stamp, title);
+                }
+            } catch (...) {
+                TraceSwallowed("reading a song's title");
+            }
+            if (title.empty()) continue;
+            bool first = false;
+            {
+                const std::lock_guard lock(read->shared->mutex);
+                if (read->shared->filling != read->filling) return 0;  // the list has moved on
+                first = read->shared->arrived.empty();
+                read->shared->arrived.emplace_back(index, std::move(title));
+            }
+            // One message for all that arrives until the window takes them.
+            if (first) ::PostMessageW(read->list, kListNews, 0, 0);
+        }
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) job.release();
+}
 
 std::wstring FileList::TipText(int index) {
     const std::wstring name = Entry(index);
@@ -108,6 +194,12 @@ std::wstring FileList::TipText(int index) {
 }
 
 void FileList::OnNews() {
+    std::vector<std::pair<int, std::wstring>> titles;
+    {
+        const std::lock_guard lock(titleRead_->mutex);
+        titles.swap(titleRead_->arrived);
+    }
+    for (auto& [index, title] : titles) SetLabel(index, std::move(title));
     std::optional<std::wstring> text;
     int index = -1;
     {

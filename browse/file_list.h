@@ -10,6 +10,7 @@
 
 #include "browse/folder_list.h"
 #include "browse/list_box.h"
+#include "browse/title_cache.h"
 #include "spc/spc_tag.h"
 
 namespace velmoria {
@@ -33,6 +34,12 @@ public:
     // Selects the entry of that name (in any case); false when there is none.
     bool Select(std::wstring_view name);
 
+    // Shows each song's title from its tag instead of its file name (the
+    // name where it has none), in the names' order. The titles are read on
+    // a pool thread, the rows on screen first, and come as they are read.
+    void ShowTitles(bool on);
+    bool ShowsTitles() const { return showTitles_; }
+
     // The list takes none of its notifications: a double-click goes on to
     // the window that owns it, as any control's does.
     bool OnNotify(WORD code) override;
@@ -54,8 +61,13 @@ public:
 
 private:
     void SetFiles(std::wstring folder, std::vector<std::wstring> names);
+    void ReadTitles();
     struct TipRead;
+    struct TitleRead;
     std::shared_ptr<TipRead> tipRead_;
+    std::shared_ptr<TitleRead> titleRead_;
+    std::shared_ptr<TitleCache> titles_;
+    bool showTitles_ = false;
 
     std::wstring patterns_;
     std::wstring folder_;

@@ -49,9 +49,31 @@ std::wstring BrowseListBox::Entry(int index) const {
     return index >= 0 && index < Count() ? names_[static_cast<std::size_t>(index)] : std::wstring();
 }
 
+const std::wstring& BrowseListBox::Shown(int index) const {
+    const auto i = static_cast<std::size_t>(index);
+    return i < labels_.size() && !labels_[i].empty() ? labels_[i] : names_[i];
+}
+
+void BrowseListBox::SetLabels(std::vector<std::wstring> labels) {
+    labels_ = std::move(labels);
+    if (!labels_.empty()) labels_.resize(names_.size());
+    ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void BrowseListBox::SetLabel(int index, std::wstring label) {
+    const auto i = static_cast<std::size_t>(index);
+    if (i >= labels_.size() || labels_[i] == label) return;
+    labels_[i] = std::move(label);
+    RECT row;
+    if (::SendMessageW(list_, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
+        ::InvalidateRect(list_, &row, TRUE);
+    }
+}
+
 void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected) {
     HideTip();
     pointed_ = -1;
+    labels_.clear();
     names_ = std::move(names);
     indents_ = std::move(indents);
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
@@ -99,7 +121,7 @@ void BrowseListBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC,
                    ::GetSysColor(!enabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    const std::wstring& name = names_[static_cast<std::size_t>(index)];
+    const std::wstring& name = Shown(index);
     ::DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
@@ -117,7 +139,15 @@ void BrowseListBox::TypeAhead(wchar_t letter, LONG time) {
     // A longer prefix may still fit the entry reached so far; a new one
     // looks from the entry after it.
     const int current = ListIndex();
-    const int index = FindByPrefix(names_, typed_, typed_.size() > 1 ? current : current + 1);
+    const int from = typed_.size() > 1 ? current : current + 1;
+    int index = -1;
+    if (labels_.empty()) {
+        index = FindByPrefix(names_, typed_, from);
+    } else {
+        std::vector<std::wstring> shown(names_.size());
+        for (std::size_t i = 0; i < shown.size(); ++i) shown[i] = Shown(static_cast<int>(i));
+        index = FindByPrefix(shown, typed_, from);
+    }
     if (index >= 0 && index != current) SetListIndex(index);
 }
 
@@ -254,7 +284,7 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
             // The list box keeps no text of its own: the names answer.
             const auto index = static_cast<int>(wParam);
             if (index < 0 || index >= self->Count()) return LB_ERR;
-            const std::wstring& name = self->names_[static_cast<std::size_t>(index)];
+            const std::wstring& name = self->Shown(index);
             if (message == LB_GETTEXT) {
                 if (lParam == 0) return LB_ERR;
                 std::copy(name.c_str(), name.c_str() + name.size() + 1, reinterpret_cast<wchar_t*>(lParam));

@@ -31,6 +31,10 @@ public:
     void SetListIndex(int index);
     // The entry text at an index; empty outside the list.
     std::wstring Entry(int index) const;
+    // What the list shows for an entry: its label when it has one (a song's
+    // title), else the entry itself. Drawing, type-ahead and LB_GETTEXT
+    // follow it.
+    const std::wstring& Shown(int index) const;
 
     // Owner drawing, handed over by the dialog.
     void OnDrawItem(const DRAWITEMSTRUCT& item) override;
@@ -47,6 +51,10 @@ protected:
     static constexpr int kFolderGlyphPixels96 = 16;
     void AttachList(HWND list);
     void SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected);
+    // Labels to show instead of the entries, one for each or none at all;
+    // an empty label shows its entry.
+    void SetLabels(std::vector<std::wstring> labels);
+    void SetLabel(int index, std::wstring label);
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
@@ -78,6 +86,7 @@ private:
     int pointed_ = -1;    // the entry under the pointer, -1 for none
     int shownTip_ = -1;   // the entry whose tip shows, -1 for none
     std::vector<std::wstring> names_;
+    std::vector<std::wstring> labels_;  // empty, or one for each name
     std::vector<int> indents_;
     std::wstring typed_;  // letters typed in quick succession
     LONG lastTypedTime_ = 0;

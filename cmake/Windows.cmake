@@ -29,6 +29,7 @@ add_library(velmoria_win STATIC
     browse/folder_read.cpp
     browse/list_box.cpp
     browse/song_file.cpp
+    browse/title_cache.cpp
     wintk/buttons.cpp
     wintk/dialog_labels.cpp
     wintk/dialog_modal.cpp

@@ -32,6 +32,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Form_Load()) return 1;
     main.Show();
     // "Open with" and shortcuts name a folder or a song: go there, and play the song.
-    main.OpenCommandLine(commandLine);
+    if (velmoria::FirstArgument(commandLine).empty()) {
+        main.OpenLastFolder();
+    } else {
+        main.OpenCommandLine(commandLine);
+    }
     return main.Run();
 }

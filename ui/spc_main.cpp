@@ -71,6 +71,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {ID_mnuChoose, kFromMenu, &SpcMain::mnuChoose_Click},
     {ID_mnuCompressed, kFromMenu, &SpcMain::mnuCompressed_Click},
+    {ID_mnuTitles, kFromMenu, &SpcMain::mnuTitles_Click},
     {ID_mnuExit, kFromMenu, &SpcMain::mnuExit_Click},
     {ID_mnuAbout, kFromMenu, &SpcMain::mnuAbout_Click},
     {ID_mnuCredits, kFromMenu, &SpcMain::mnuCredits_Click},
@@ -245,7 +246,36 @@ bool SpcMain::Form_Load() {
         }
     }
     ApplyStartOptions(plan.spcPlayOptions);
+    ShowTitles(program_.choices.songTitles);
     return true;
+}
+
+void SpcMain::ShowTitles(bool on) {
+    ::CheckMenuItem(::GetMenu(hwnd()), ID_mnuTitles, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    spcFile_.ShowTitles(on);
+}
+
+void SpcMain::mnuTitles_Click() {
+    program_.choices.songTitles = !program_.choices.songTitles;
+    ShowTitles(program_.choices.songTitles);
+    StoreChoices(true);
+}
+
+void SpcMain::StoreChoices(bool tell) {
+    try {
+        program_.choices.lastFolder = spcDirectory_.Path();
+        program_.choicesStore.WriteBytes(FormatChoices(program_.choices));
+    } catch (const SettingsWriteError& error) {
+        if (tell) velmoria::ShowMessage(hwnd(), error.UserMessage(), MessageIcon::Stop);
+        TraceSwallowed("storing the choices");
+    }
+}
+
+void SpcMain::OpenLastFolder() {
+    const std::wstring& last = program_.choices.lastFolder;
+    if (!last.empty() && EqualsNoCase(NormalizeFolder(CurrentDirectory()), NormalizeFolder(program_.store.programFolder()))) {
+        OpenPath(last, false);  // a folder that has gone leaves the lists where they are
+    }
 }
 
 void SpcMain::ApplyStartOptions(bool spcPlayOptions) {
@@ -504,7 +534,9 @@ void SpcMain::ToggleCompact() {
 }
 
 void SpcMain::mnuExit_Click() {
-    // Ends at once: nothing is written, and a playing player goes on playing.
+    // Ends at once: a playing player goes on playing, and of the files only
+    // the choices are written, for the folder to open at the next start.
+    StoreChoices(false);
     ::RemovePropW(hwnd(), kMainWindowProperty);
     ::DestroyWindow(hwnd());
 }

@@ -66,6 +66,10 @@ public:
     void spcFile_MouseDown(short button, short shift, float x, float y);
     void mnuChoose_Click();
     void mnuCompressed_Click();
+    void mnuTitles_Click();
+    // Started from its own folder without a folder or song (as from the
+    // Start menu, where no songs are): the lists open where the user left off.
+    void OpenLastFolder();
     void mnuExit_Click();
     void mnuAbout_Click();
     void mnuCredits_Click();
@@ -116,6 +120,9 @@ private:
     // The compact-mode toggle; a failed write reaches the caller as SettingsWriteError.
     void ToggleCompact();
     void ApplyStartOptions(bool spcPlayOptions);
+    void ShowTitles(bool on);
+    // Writes the choices file; a failure is told when tell is set, traced otherwise.
+    void StoreChoices(bool tell);
 
     std::wstring Caption() const;
     PlayRequest Request() const;

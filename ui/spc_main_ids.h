@@ -19,6 +19,7 @@
 #define ID_mnuCredits 1005
 #define ID_mnuPlay 1006
 #define ID_mnuStop 1007
+#define ID_mnuTitles 1008
 
 /* Controls. */
 #define IDC_spcDrive 2001

@@ -1,14 +1,18 @@
-// libFuzzer target for the settings reader: any bytes at all must read back as
-// some path and a flag, without a crash, a hang or undefined behaviour, and
-// what the writer makes of the result must read back the same.
+// libFuzzer target for the settings and choices readers: any bytes at all
+// must read back as some settings and choices, without a crash, a hang or
+// undefined behaviour, and what the writers make of them must read back the same.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "app/choices.h"
 #include "app/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const velmoria::Choices choices = velmoria::ParseChoices(bytes);
+    const velmoria::Choices choicesAgain = velmoria::ParseChoices(velmoria::FormatChoices(choices));
+    if (choicesAgain.songTitles != choices.songTitles || choicesAgain.lastFolder != choices.lastFolder) __builtin_trap();
     const velmoria::StoredSettings read = velmoria::ParseSettings(bytes);
     const auto written = velmoria::FormatSettings(read.playerPath, read.compactFlag);
     // The writer refuses exactly the paths holding a line break or a quote.

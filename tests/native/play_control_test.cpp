@@ -4,11 +4,9 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
-#include <vector>
 
 #include "base/paths.h"
 #include "player/player_table.h"
@@ -95,25 +93,6 @@ struct FakeSystem : PlayerSystem {
 
 // The window as the play control sees it: a request made from its state,
 // and the outcome carried out on it.
-struct FakeWindow {
-    std::wstring caption{kIdleCaption};
-    std::wstring selected;
-    SpcPlayOptions options{0, 0, 0, 0, kDefaultSamplingIndex};
-    std::vector<std::wstring> messages;
-    int foregroundTaken = 0;
-    std::vector<ProcessId> players;
-
-    PlayRequest Request() const { return {selected, L"C:\\MUSIC", options, caption}; }
-    void Carry(const PlayOutcome& outcome) {
-        if (outcome.caption) caption = *outcome.caption;
-        if (!outcome.message.empty()) {
-            messages.push_back(outcome.message + (outcome.icon == MessageIcon::Stop ? L" [stop]" : L""));
-        }
-        if (outcome.takeForeground) ++foregroundTaken;
-        if (outcome.player) players.push_back(outcome.player);
-    }
-};
-
 class PlayControlTest : public testing::Test {
 protected:
     void UsePlayer(const std::wstring& path, std::wstring_view description = {}) {
@@ -122,14 +101,25 @@ protected:
         control.emplace(system, Player{path, ResolvePlayerRow(path, description)});
     }
     void Select(const std::wstring& name) {
-        view.selected = name;
+        selected = name;
         system.shortForms[L"C:\\MUSIC\\" + name] = L"C:\\MUSIC\\" + name;
     }
-    void Play() { view.Carry(control->Play(view.Request())); }
-    void Stop() { view.Carry(control->Stop(view.caption)); }
-    void Adopt() { view.Carry(control->AdoptRunningPlayer()); }
+    PlayRequest Request() const { return {selected, L"C:\\MUSIC", options, caption}; }
+    void Carry(const PlayOutcome& outcome) {
+        if (outcome.caption) caption = *outcome.caption;
+        if (!outcome.message.empty()) messages.push_back(outcome.message + (outcome.icon == MessageIcon::Stop ? L" [stop]" : L""));
+        foregroundTaken += outcome.takeForeground ? 1 : 0;
+        if (outcome.player) players.push_back(outcome.player);
+    }
+    void Play() { Carry(control->Play(Request())); }
+    void Stop() { Carry(control->Stop(caption)); }
 
-    FakeWindow view;
+    std::wstring caption{kIdleCaption};
+    std::wstring selected;
+    SpcPlayOptions options{0, 0, 0, 0, kDefaultSamplingIndex};
+    std::vector<std::wstring> messages;
+    int foregroundTaken = 0;
+    std::vector<ProcessId> players;
     FakeSystem system;
     std::optional<PlayControl> control;
 };
@@ -140,32 +130,32 @@ TEST_F(PlayControlTest, SpcPlayStartsWithSwitchesIsHiddenAndIsNotStartedTwice) {
     UsePlayer(L"C:\\Long Players\\SpcPlay.exe");
     system.shortForms[L"C:\\Long Players\\SpcPlay.exe"] = L"C:\\LONGPL~1\\SPCPLAY.EXE";  // recognised from this
     Play();
-    EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage));
+    EXPECT_THAT(messages, ElementsAre(kSelectSpcMessage));
     EXPECT_THAT(system.log, IsEmpty());
 
     Select(L"SONG1.SPC");
-    view.options = {1, 1, 0, 0, 3};
+    options = {1, 1, 0, 0, 3};
     system.windowOnStart = L"SPCPlay - SONG1";
     Play();
     EXPECT_THAT(system.log, ElementsAre(L"start 1 [C:\\LONGPL~1\\SPCPLAY.EXE C:\\MUSIC\\SONG1.SPC -8 -z -r 3 ]",
                                         L"wait 100 2000", L"hide 1"));
-    EXPECT_EQ(view.caption, L"[Running SPCPlay]");
+    EXPECT_EQ(caption, L"[Running SPCPlay]");
     EXPECT_EQ(control->spcPlayTaskId(), 100u);
-    EXPECT_THAT(view.players, ElementsAre(100u));  // the window is to watch it
-    EXPECT_EQ(view.foregroundTaken, 1);
+    EXPECT_THAT(players, ElementsAre(100u));  // the window is to watch it
+    EXPECT_EQ(foregroundTaken, 1);
 
-    view.caption = kIdleCaption;
+    caption = kIdleCaption;
     Play();
-    EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage));
+    EXPECT_THAT(messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage));
     EXPECT_EQ(system.log.size(), 3u);
-    EXPECT_EQ(view.caption, kIdleCaption);
+    EXPECT_EQ(caption, kIdleCaption);
 
     // A player that is not there has no short path: "Error!", and nothing is
     // started with a line that would begin with the song.
     control.emplace(system, Player{L"C:\\GONE\\SPCPLAY.EXE", ResolvePlayerRow(L"SPCPLAY.EXE", {})});
     Play();
     EXPECT_EQ(system.log.size(), 3u);
-    EXPECT_THAT(view.messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage, L"Error! [stop]"));
+    EXPECT_THAT(messages, ElementsAre(kSelectSpcMessage, kStopFirstMessage, L"Error! [stop]"));
 }
 
 // A running WinSPC or ZD-SPC is stopped first (ZD-SPC by either search, the
@@ -174,10 +164,10 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     UsePlayer(L"C:\\P\\winspc.exe");
     Select(L"A.SPC");
     system.windows = {{3, L"B.SPC - WinSPC", 60}};
-    view.caption = L"[Running WinSPC]";
+    caption = L"[Running WinSPC]";
     Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 3", L"start 7 [C:\\P\\winspc.exe C:\\MUSIC\\A.SPC ]"));
-    EXPECT_EQ(view.caption, L"[Running WinSPC]");
+    EXPECT_EQ(caption, L"[Running WinSPC]");
     EXPECT_EQ(system.startFolder, L"C:\\P");  // in its own folder, as a double-click starts it
     // Where a volume has no short names, a path with a space or a character
     // outside the code page reaches the player as a plain copy.
@@ -192,34 +182,34 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     UsePlayer(L"C:\\P\\ZDSPC.EXE");
     system.log.clear();
     system.windows = {{1, L"Player ZDSpc", 70}, {2, L" ZDSpc 1.0", 71}};
-    view.selected = L"GONE.SPC";  // deleted since the list was filled: the list is read again, nothing started
-    const PlayOutcome gone = control->Play(view.Request());
+    selected = L"GONE.SPC";  // deleted since the list was filled: the list is read again, nothing started
+    const PlayOutcome gone = control->Play(Request());
     EXPECT_TRUE(gone.refreshList && !gone.caption && gone.message.empty());
     Select(L"A.SPC");
     Play();
     system.windows.erase(system.windows.begin() + 1);
-    view.caption = L"[Running ZD-SPC]";
+    caption = L"[Running ZD-SPC]";
     system.startFails = true;
     Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 2", L"start 7 [C:\\P\\ZDSPC.EXE C:\\MUSIC\\A.SPC ]", L"close 1"));
-    EXPECT_THAT(view.messages, ElementsAre(L"Error! [stop]"));
-    EXPECT_EQ(view.caption, kIdleCaption);
+    EXPECT_THAT(messages, ElementsAre(L"Error! [stop]"));
+    EXPECT_EQ(caption, kIdleCaption);
 
     UsePlayer(L"C:\\P\\ZDSPC.EXE  ");  // blanks a hand-edited file left: its windows are found all the same
     system.log.clear();
     system.startFails = false;
-    view.caption = L"[Running ZD-SPC]";
+    caption = L"[Running ZD-SPC]";
     Stop();
     EXPECT_THAT(system.log, ElementsAre(L"close 1"));
 
     UsePlayer(L"C:\\P\\NOTEPAD.EXE");  // none of the three: never started, and Stop only resets the caption
     system.log.clear();
     Play();
-    view.caption = L"[anything]";
+    caption = L"[anything]";
     Stop();
-    EXPECT_EQ(view.caption, kIdleCaption);
+    EXPECT_EQ(caption, kIdleCaption);
     EXPECT_THAT(system.log, IsEmpty());
-    EXPECT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 // Stop acts only while the caption ends in "]", and resets it first.
@@ -227,7 +217,7 @@ TEST_F(PlayControlTest, StopActsOnlyOnARunningCaption) {
     UsePlayer(L"C:\\P\\WINSPC.EXE");
     system.windows = {{5, L"WinSPC", 90}};
     Stop();
-    view.caption = L"[Running WinSPC]";
+    caption = L"[Running WinSPC]";
     Stop();
     Stop();  // the second finds the idle caption
     EXPECT_THAT(system.log, ElementsAre(L"close 5"));
@@ -237,7 +227,7 @@ TEST_F(PlayControlTest, StopActsOnlyOnARunningCaption) {
 // into the SPCPlay this program started, and only once it is in front.
 TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
     UsePlayer(L"C:\\P\\SPCPLAY.EXE");
-    view.caption = L"[Running SPCPlay]";
+    caption = L"[Running SPCPlay]";
     system.windows = {{8, L"SPCPlay", 0}};
     Stop();  // none started yet: no window is touched
     system.windows.clear();
@@ -249,11 +239,11 @@ TEST_F(PlayControlTest, StopTypesTheKeyOnlyIntoOurSpcPlayInFront) {
                                         L"key a"));
     system.log.clear();
     system.foregroundWorks = false;
-    view.caption = L"[Running SPCPlay]";
+    caption = L"[Running SPCPlay]";
     Stop();
     EXPECT_THAT(system.log, ElementsAre(L"restore 9", L"foreground 9 2000"));
-    EXPECT_THAT(view.messages, IsEmpty());
-    EXPECT_EQ(view.caption, L"[Running SPCPlay]");  // the key withheld: it plays on, and Stop can be pressed again
+    EXPECT_THAT(messages, IsEmpty());
+    EXPECT_EQ(caption, L"[Running SPCPlay]");  // the key withheld: it plays on, and Stop can be pressed again
 }
 
 // The row a stored path resolves to: only the end of the path counts, and

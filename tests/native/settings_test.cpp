@@ -1,12 +1,24 @@
 // The settings file's two lines: what the writer makes and what the reader
 // takes from any bytes at all. That every written path reads back whole is
 // the fuzzer's business (tests/fuzz).
+#include "app/choices.h"
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
 
 namespace velmoria {
 namespace {
+
+// The choices file: UTF-8, so that any folder's name is kept; what it does
+// not know is passed over. That any bytes read back the same is the fuzzer's.
+TEST(Choices, KeepTheTitlesViewAndAnyFolderAndPassOverTheRest) {
+    const Choices choices{true, L"D:\\\u66F2 Music\\\U0001F3B5"};
+    EXPECT_EQ(FormatChoices(choices), "titles=1\r\nfolder=D:\\\xE6\x9B\xB2 Music\\\xF0\x9F\x8E\xB5\r\n");
+    const Choices read = ParseChoices("junk\nshuffle=1\n" + FormatChoices(choices));
+    EXPECT_TRUE(read.songTitles && read.lastFolder == choices.lastFolder);
+    EXPECT_EQ(ParseChoices("titles=yes\nfolder=\xFF\n").lastFolder, L"\xFFFD");
+    EXPECT_FALSE(ParseChoices("titles=yes").songTitles);
+}
 
 TEST(FormatSettings, WritesTheTwoLinesAndQuotesOnlyAPathWithAComma) {
     EXPECT_EQ(FormatSettings("C:\\SPC\\SPCPLAY.EXE", 1), "C:\\SPC\\SPCPLAY.EXE\r\n 1 \r\n");

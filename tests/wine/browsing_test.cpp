@@ -111,6 +111,43 @@ TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
     EXPECT_THAT(Entries(main->spcFile()), ElementsAre(L"top.spc"));
 }
 
+// Song Titles (Ctrl+T): each song's title from its tag, in the names' order,
+// or its name where it has none; type-ahead and LB_GETTEXT follow what is
+// shown. The choice, and the folder last browsed, are
+// there at the next start (the folder when started from the program's own).
+TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
+    WriteBytes(work / L"a-01.spc", SpcFileBytes("Zebra Theme", "G"));
+    WriteBytes(work / L"a-02.spc", SpcFileBytes("\x83\x7D\x83\x8A\x83\x49", "G"));  // Shift-JIS
+    WriteBytes(work / L"a-03.spc", SpcFileBytes("", "G"));
+    WriteBytes(work / L"a-04.spc", "no song");
+    StartWith(players.Path(L"WINSPC"));
+    auto shown = [&] {
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < main->spcFile().Count(); ++i) texts.push_back(main->spcFile().Shown(i));
+        return texts;
+    };
+    ClickAt(EntryPoint(IDC_spcFile, 3));
+    PressKey('T', true);
+    const std::vector<std::wstring> titles{L"Zebra Theme", L"\u30DE\u30EA\u30AA", L"a-03.spc", L"a-04.spc"};
+    EXPECT_TRUE(Pump([&] { return shown() == titles; })) << Ascii(shown()[0]);
+    PressKey('Z');
+    EXPECT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 0; }));
+    wchar_t text[64] = L"";
+    ::SendMessageW(Item(IDC_spcFile), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Zebra Theme");
+    main->mnuExit_Click();
+    main.reset();
+
+    ::SetCurrentDirectoryW(programFolder.path().c_str());
+    StartWith(players.Path(L"WINSPC"));
+    main->OpenLastFolder();
+    EXPECT_EQ(main->spcDirectory().Path(), work.path());
+    EXPECT_TRUE(Pump([&] { return shown() == titles; }));
+    EXPECT_EQ(::GetMenuState(::GetMenu(main->hwnd()), ID_mnuTitles, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    PressKey('T', true);
+    EXPECT_TRUE(Pump([&] { return shown()[0] == L"a-01.spc"; }));
+}
+
 // A drive that cannot be read sends the lists to the program's folder,
 // without a word; another drive and back tries again.
 TEST_F(BrowsingTest, AnUnreadableDriveFallsBackToTheProgramFolderSilently) {
