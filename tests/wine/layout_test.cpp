@@ -49,13 +49,9 @@ TEST_F(LayoutTest, EveryWindowIsLaidOutInItsPixelsAt96Dpi) {
     ASSERT_EQ(main->dpi(), 96);
     Check(main->hwnd());
     // The large labels' face is TrueType, never the bitmap "MS Sans Serif" scaled up.
-    const WindowDc dc(Item(IDC_Label1));
-    const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(Item(IDC_Label1), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    wchar_t face[LF_FACESIZE] = L"";
-    ::GetTextMetricsW(dc.get(), &metrics);
-    ::GetTextFaceW(dc.get(), LF_FACESIZE, face);
-    EXPECT_TRUE((metrics.tmPitchAndFamily & TMPF_TRUETYPE) && std::wstring_view(face) != L"MS Sans Serif") << Ascii(face);
+    LOGFONTW label{};
+    ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(Item(IDC_Label1), WM_GETFONT, 0, 0)), sizeof label, &label);
+    EXPECT_TRUE(label.lfOutPrecision == OUT_TT_ONLY_PRECIS && std::wstring_view(label.lfFaceName) != L"MS Sans Serif");
     for (const auto& [caption, open] : {std::pair{L"Locate SPC Player", &SpcMain::mnuChoose_Click},
                                         std::pair{L"About", &SpcMain::mnuAbout_Click},
                                         std::pair{L"Credits", &SpcMain::mnuCredits_Click}}) {

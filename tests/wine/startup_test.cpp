@@ -20,9 +20,6 @@ protected:
         WindowTest::SetUp();
         boxesExpected = true;
     }
-    void WithDialog(const std::function<void(HWND)>& action, const std::function<void()>& open) {
-        WithWindow(L"Locate SPC Player", action, open);
-    }
     static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
     bool OptionsEnabled(bool enabled) const {
         const int ids[] = {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering,
@@ -40,7 +37,7 @@ TEST_F(StartupTest, AProgramFolderThatTakesNoFileKeepsTheSettingsInTheUsersFolde
     WriteBytes(work / L"ZDSPC.EXE", "MZ");
     program.emplace(L"X:\\bare", system, appData.path());
     CreateMain();
-    WithDialog(
+    WithWindow(L"Locate SPC Player",
         [](HWND dialog) {
             Save(dialog);
             if (::IsWindow(dialog)) CloseBox(dialog);  // a failed Save leaves it open
@@ -67,7 +64,7 @@ TEST_F(StartupTest, AFirstRunSavesThePlayerOrEnds) {
         boxes.Clear();
         ::DeleteFileW((programFolder / L"Velmoria.ini").c_str());
         CreateMain();
-        WithDialog(
+        WithWindow(L"Locate SPC Player",
             [&](HWND dialog) {
                 EXPECT_FALSE(::IsWindowVisible(main->hwnd()));  // the main window shows only after start-up
                 save ? Save(dialog) : CloseBox(dialog);
@@ -136,7 +133,7 @@ TEST_F(StartupTest, TheDialogSavesTheChoiceForTheNextStart) {
     for (const bool listed : {false, true}) {
         if (listed) for (const wchar_t* name : {L"ZDSPC.EXE", L"WINSPC.EXE"}) WriteBytes(work / name, "MZ");
         boxes.Clear();
-        WithDialog([&](HWND dialog) {
+        WithWindow(L"Locate SPC Player", [&](HWND dialog) {
             ::SendMessageW(::GetDlgItem(dialog, IDC_exeFile), LB_SETCURSEL, 1, 0);  // ZDSPC.EXE
             Save(dialog);  // returns once its message has been answered
             EXPECT_TRUE(listed || ::IsWindow(dialog));
