@@ -67,8 +67,9 @@ std::wstring FromUtf8(std::string_view bytes) {
 }  // namespace
 
 std::string FormatChoices(const Choices& choices) {
-    return std::string("titles=") + (choices.songTitles ? "1" : "0") + "\r\nfolder=" + Utf8(choices.lastFolder) +
-           "\r\n";
+    auto flag = [](bool on) { return on ? "1\r\n" : "0\r\n"; };
+    return std::string("titles=") + flag(choices.songTitles) + "shuffle=" + flag(choices.shuffle) + "repeat=" +
+           flag(choices.repeat) + "folder=" + Utf8(choices.lastFolder) + "\r\n";
 }
 
 Choices ParseChoices(std::string_view bytes) {
@@ -83,6 +84,8 @@ Choices ParseChoices(std::string_view bytes) {
         const std::string_view key = line.substr(0, equals);
         const std::string_view value = line.substr(equals + 1);
         if (key == "titles") choices.songTitles = value == "1";
+        if (key == "shuffle") choices.shuffle = value == "1";
+        if (key == "repeat") choices.repeat = value == "1";
         // A NUL cannot be part of a path.
         if (key == "folder" && value.find('\0') == std::string_view::npos) choices.lastFolder = FromUtf8(value);
     }

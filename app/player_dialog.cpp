@@ -7,6 +7,7 @@
 #include "app/message.h"
 #include "app/player_dialog_ids.h"
 #include "app/program_icon.h"
+#include "wintk/win_text.h"
 
 namespace velmoria {
 namespace {
@@ -19,11 +20,6 @@ constexpr TwipsRect kExeDir = TwipsRect{60, 540, 2175, 2340}.In(kFrmBlegh);
 constexpr TwipsRect kExeFile = TwipsRect{60, 2880, 2175, 285}.In(kFrmBlegh);
 constexpr TwipsRect kCmdSave{600, 3360, 1035, 375};
 
-std::wstring WorkingFolder() {
-    wchar_t folder[MAX_PATH * 4] = L"";
-    const DWORD length = ::GetCurrentDirectoryW(ARRAYSIZE(folder), folder);
-    return length < ARRAYSIZE(folder) ? std::wstring(folder, length) : std::wstring();
-}
 
 }  // namespace
 
@@ -50,7 +46,7 @@ void PlayerDialog::OnCreate() {
     SetClientSizeTwips(kClientWidthTwips, kClientHeightTwips);
 
     AttachBrowseLists(*this, {IDC_exeDrive, IDC_exeDir, IDC_exeFile}, exeDrive_, exeDir_, exeFile_,
-                      PlayerFilePatterns(), WorkingFolder());
+                      PlayerFilePatterns(), CurrentFolder());
 }
 
 void PlayerDialog::OnLayout() {

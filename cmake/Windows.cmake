@@ -50,6 +50,8 @@ add_library(velmoria_win STATIC
     ui/about.cpp
     ui/single_instance.cpp
     ui/spc_main.cpp
+    ui/spc_main_browse.cpp
+    ui/spc_main_play.cpp
 )
 target_link_libraries(velmoria_win PUBLIC velmoria_core ${VELMORIA_WIN_LIBRARIES})
 velmoria_strict(velmoria_win)

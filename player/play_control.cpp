@@ -53,8 +53,11 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
         return;
     }
     if (row->start == StartForm::QuotedLongPath) {
-        // A running copy hands the song to itself, so a play while one runs is no conflict.
+        // A running copy takes the song from the one started, which then
+        // ends: the running copy is the player to watch.
+        const WindowId running = FindPlayerWindow();
         Start(QuotedCommandLine(player_.path, spcPath), outcome);
+        if (running != 0) outcome.player = system_.WindowProcess(running);
         return;
     }
     // The path goes to the short-path routine with one trailing space, which

@@ -200,6 +200,14 @@ std::string PlayLengthText(const SongDetails& details) {
     return text;
 }
 
+int PlayTimeMs(const std::optional<SongDetails>& details) {
+    constexpr int kDefaultMs = (3 * 60 + 10) * 1000;
+    constexpr long long kLongestMs = 30 * 60 * 1000;
+    if (!details || details->seconds <= 0) return kDefaultMs;
+    const long long ms = details->seconds * 1000LL + details->fadeMs;
+    return ms > kLongestMs ? kDefaultMs : static_cast<int>(ms);
+}
+
 bool IsShiftJisPairs(std::string_view bytes) {
     bool paired = false;
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -39,6 +39,10 @@ std::optional<SongDetails> ReadSongDetails(std::string_view head, std::string_vi
 // "2:40 + 10 s fade", "about 15:59" for a guess; empty when unknown.
 std::string PlayLengthText(const SongDetails& details);
 
+// How long a play-through plays a song: its length and fade as the tip shows
+// them; 3:00 and a 10 s fade when the tag gives none, or more than 30 minutes.
+int PlayTimeMs(const std::optional<SongDetails>& details);
+
 // True when the bytes are valid UTF-8 (plain ASCII is).
 bool IsUtf8(std::string_view bytes);
 // True when every byte past ASCII pairs up as a Shift-JIS lead and trail

@@ -14,6 +14,7 @@
 #include "spc/spc_tag.h"
 #include "ui/about.h"
 #include "ui/single_instance.h"
+#include "wintk/win_text.h"
 #include "ui/spc_main_ids.h"
 
 namespace velmoria {
@@ -46,15 +47,6 @@ constexpr int kSamplingVisibleItems = 6;
 
 constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 
-// Posted by the player watch when the player's process has ended.
-constexpr UINT kPlayerEnded = WM_APP + 1;
-// Posted when a drop has been looked at; the result waits in the drop inbox.
-constexpr UINT kDropLookedAt = WM_APP + 2;
-// Posted to look again whether the keyboard came back after a play.
-constexpr UINT kTakeKeyboardBack = WM_APP + 3;
-constexpr UINT_PTR kForegroundTimer = 1;
-constexpr UINT kForegroundCheckMs = 50;
-constexpr int kForegroundChecks = 10;
 
 // A menu item or accelerator comes with no control, and its code is of no account.
 constexpr int kFromMenu = -1;
@@ -72,6 +64,11 @@ constexpr Command kCommands[] = {
     {ID_mnuChoose, kFromMenu, &SpcMain::mnuChoose_Click},
     {ID_mnuCompressed, kFromMenu, &SpcMain::mnuCompressed_Click},
     {ID_mnuTitles, kFromMenu, &SpcMain::mnuTitles_Click},
+    {ID_mnuPlayAll, kFromMenu, &SpcMain::mnuPlayAll_Click},
+    {ID_mnuNext, kFromMenu, &SpcMain::mnuNext_Click},
+    {ID_mnuPrevious, kFromMenu, &SpcMain::mnuPrevious_Click},
+    {ID_mnuShuffle, kFromMenu, &SpcMain::mnuShuffle_Click},
+    {ID_mnuRepeat, kFromMenu, &SpcMain::mnuRepeat_Click},
     {ID_mnuExit, kFromMenu, &SpcMain::mnuExit_Click},
     {ID_mnuAbout, kFromMenu, &SpcMain::mnuAbout_Click},
     {ID_mnuCredits, kFromMenu, &SpcMain::mnuCredits_Click},
@@ -82,14 +79,6 @@ constexpr Command kCommands[] = {
     {IDC_cmdStop, BN_CLICKED, &SpcMain::cmdStop_Click},
     {IDC_spcFile, LBN_DBLCLK, &SpcMain::spcFile_DblClick},
 };
-
-std::wstring CurrentDirectory() {
-    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
-    std::wstring folder(size, L'\0');
-    const DWORD length = ::GetCurrentDirectoryW(size, folder.data());
-    folder.resize(length < size ? length : 0);
-    return folder;
-}
 
 // A menu caption without the shortcut shown after its tab.
 std::wstring CaptionOnly(std::wstring text) {
@@ -122,7 +111,7 @@ void SpcMain::OnCreate() {
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
     AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
-                      kSpcFilePattern, CurrentDirectory());
+                      kSpcFilePattern, CurrentFolder());
 }
 
 void SpcMain::CreateControls() {
@@ -178,40 +167,6 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
     }
 }
 
-// A player took the foreground, and hid its window: the foreground is then
-// nobody's, and keys go nowhere. The program the user just clicked may take
-// it back, with the keyboard where it was. The system settles the hidden
-// window's foreground a moment later, so this looks again for a short while,
-// taking it back only from nobody: never from a program the user went to.
-void SpcMain::TakeKeyboardBack() {
-    const HWND front = ::GetForegroundWindow();
-    if (front != hwnd() && (front == nullptr || front == ::GetDesktopWindow()) && ::IsWindowVisible(hwnd())) {
-        ::SetForegroundWindow(hwnd());
-        const HWND focus = focusBeforePlay_ && ::IsChild(hwnd(), focusBeforePlay_) ? focusBeforePlay_ : Item(IDC_spcFile);
-        ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
-    }
-    if (--foregroundChecks_ <= 0) return;
-    ::SetTimer(hwnd(), kForegroundTimer, kForegroundCheckMs, [](HWND window, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(window, id);
-        ::PostMessageW(window, kTakeKeyboardBack, 0, 0);
-    });
-}
-
-bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == kTakeKeyboardBack) {
-        TakeKeyboardBack();
-        return true;
-    }
-    if (message == kDropLookedAt) {
-        OnDropLookedAt();
-        return true;
-    }
-    if (message != kPlayerEnded) return false;
-    // Only the news of the player last started counts: an earlier one may
-    // end after the next has begun.
-    if (static_cast<ProcessId>(wParam) == runningPlayer_) runningPlayer_ = 0;
-    return true;
-}
 
 void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlID != IDC_cmdPlay) return;
@@ -247,6 +202,9 @@ bool SpcMain::Form_Load() {
     }
     ApplyStartOptions(plan.spcPlayOptions);
     ShowTitles(program_.choices.songTitles);
+    for (const auto& [on, id] : {std::pair{program_.choices.shuffle, ID_mnuShuffle}, std::pair{program_.choices.repeat, ID_mnuRepeat}}) {
+        ::CheckMenuItem(::GetMenu(hwnd()), id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    }
     return true;
 }
 
@@ -273,7 +231,7 @@ void SpcMain::StoreChoices(bool tell) {
 
 void SpcMain::OpenLastFolder() {
     const std::wstring& last = program_.choices.lastFolder;
-    if (!last.empty() && EqualsNoCase(NormalizeFolder(CurrentDirectory()), NormalizeFolder(program_.store.programFolder()))) {
+    if (!last.empty() && EqualsNoCase(NormalizeFolder(CurrentFolder()), NormalizeFolder(program_.store.programFolder()))) {
         OpenPath(last, false);  // a folder that has gone leaves the lists where they are
     }
 }
@@ -330,169 +288,6 @@ void SpcMain::SetMenuCaption(int id, std::wstring_view caption) {
     ::SetMenuItemInfoW(menu, static_cast<UINT>(id), FALSE, &info);
     if (menu == ::GetMenu(hwnd())) ::DrawMenuBar(hwnd());
 }
-
-// ------------------------------------------------------------- Browsing
-
-bool SpcMain::OpenPath(std::wstring_view path, bool play) {
-    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern);
-    return target && GoTo(*target, play);
-}
-
-bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
-    // The file list follows a folder change by itself, but not a drop on the
-    // folder already shown, whose files may have changed since.
-    const bool moves = !EqualsNoCase(spcDirectory_.Path(), target.folder);
-    if (!spcDirectory_.SetPath(target.folder)) return false;
-    if (!moves) spcFile_.Follow(spcDirectory_);
-    spcDrive_.ShowDriveOf(target.folder);
-    if (!target.file.empty() && spcFile_.Select(target.file) && play) cmdPlay_Click();
-    return true;
-}
-
-void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
-    const std::wstring first = FirstArgument(commandLine);
-    if (first.empty() || OpenPath(first, true)) return;
-    // Unquoted, a path with spaces arrives in pieces: the whole tail is tried.
-    const std::wstring tail = ArgumentsTail(commandLine);
-    if (tail != first && OpenPath(tail, true)) return;
-    ShowMessage(hwnd(), std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
-}
-
-bool SpcMain::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
-    const std::optional<std::wstring> commandLine = TakeHandOver(from, data);
-    if (!commandLine) return false;
-    if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
-    ::SetForegroundWindow(hwnd());
-    // Answered first: the other start waits on this message, and a message box here would hold it.
-    ::ReplyMessage(TRUE);
-    OpenCommandLine(*commandLine);
-    return true;
-}
-
-// Of several items dropped, the first folder or SPC file counts. Each is
-// looked up on a pool thread: a path on an unreachable share waits out the
-// network's timeout, and the window never waits on it.
-void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
-    struct Lookup {
-        std::shared_ptr<DropInbox> inbox;
-        HWND window;
-        std::vector<std::wstring> paths;
-    };
-    auto lookup = std::make_unique<Lookup>(Lookup{dropInbox_, hwnd(), paths});
-    auto work = [](void* parameter) noexcept -> DWORD {
-        const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
-        try {
-            for (const std::wstring& path : job->paths) {
-                if (std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern)) {
-                    const std::lock_guard lock(job->inbox->mutex);
-                    job->inbox->target = std::move(target);
-                    break;
-                }
-            }
-        } catch (...) {
-            TraceSwallowed("looking at a drop");
-        }
-        ::PostMessageW(job->window, kDropLookedAt, 0, 0);
-        return 0;
-    };
-    if (::QueueUserWorkItem(work, lookup.get(), WT_EXECUTELONGFUNCTION)) lookup.release();
-}
-
-void SpcMain::OnDropLookedAt() {
-    std::optional<BrowseTarget> target;
-    {
-        const std::lock_guard lock(dropInbox_->mutex);
-        target = std::exchange(dropInbox_->target, std::nullopt);
-    }
-    if (target && GoTo(*target, false)) ::SetForegroundWindow(hwnd());
-}
-
-void SpcMain::spcDrive_Change() {
-    // A drive that cannot be read (no medium, not ready, gone) sends the
-    // folder list to the program's folder instead, without a word; the drive
-    // list keeps showing the drive the user chose.
-    MoveToDrive(spcDirectory_, spcDrive_.Drive(), program_.store.programFolder());
-}
-
-void SpcMain::spcDirectory_Change() {
-    spcFile_.Follow(spcDirectory_);
-}
-
-// ------------------------------------------------------------- Playing
-
-void SpcMain::cmdPlay_Click() {
-    focusBeforePlay_ = ::GetFocus();
-    if (play_) Carry(play_->Play(Request()));
-}
-
-void SpcMain::cmdStop_Click() {
-    if (play_) Carry(play_->Stop(Caption()));
-}
-
-PlayRequest SpcMain::Request() const {
-    PlayRequest request;
-    request.song = spcFile_.Entry(spcFile_.ListIndex());
-    request.folder = spcFile_.Path();
-    request.options.eightBit = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chk8bit));
-    request.options.stereo = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkStereo));
-    request.options.adsr = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkADSR));
-    request.options.buffering = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkBuffering));
-    request.options.samplingIndex = static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0));
-    request.caption = Caption();
-    return request;
-}
-
-void SpcMain::Carry(const PlayOutcome& outcome) {
-    if (outcome.caption) ::SetWindowTextW(hwnd(), outcome.caption->c_str());
-    if (outcome.refreshList) spcFile_.Follow(spcDirectory_);
-    if (outcome.player) {
-        runningPlayer_ = outcome.player;
-        program_.system.WatchPlayer(outcome.player, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
-    }
-    if (outcome.takeForeground) {
-        foregroundChecks_ = kForegroundChecks;
-        TakeKeyboardBack();
-    }
-    if (!outcome.message.empty()) ShowMessage(hwnd(), outcome.message, outcome.icon);
-}
-
-std::wstring SpcMain::Caption() const {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(hwnd(), text, ARRAYSIZE(text));
-    return text;
-}
-
-// ------------------------------------------------------------- File list
-
-void SpcMain::spcFile_DblClick() { cmdPlay_Click(); }
-
-void SpcMain::spcFile_KeyPress(short& keyAscii) {
-    if (keyAscii == 13) cmdPlay_Click();
-}
-
-void SpcMain::spcFile_MouseDown(short button, short, float, float) {
-    if (button != 2) return;
-    POINT pointer;
-    ::GetCursorPos(&pointer);
-    ShowSpcPopup(pointer);
-}
-
-// The keyboard's way to the same popup, at the selected song's row.
-void SpcMain::OnFileMenuKey(POINT at) { ShowSpcPopup(at); }
-
-void SpcMain::ShowSpcPopup(POINT at) {
-    if (spcFile_.ListIndex() < 0) return;
-    SetMenuCaption(ID_mnuPlay, PlayUsingCaption(play_ ? play_->player().row : nullptr));
-    spcFile_.HideTip();  // it would cover the menu's items
-    const UINT command = static_cast<UINT>(::TrackPopupMenu(
-        mnuSPC(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
-    if (command == ID_mnuPlay) mnuPlay_Click();
-    if (command == ID_mnuStop) mnuStop_Click();
-}
-
-void SpcMain::mnuPlay_Click() { cmdPlay_Click(); }
-
-void SpcMain::mnuStop_Click() { cmdStop_Click(); }
 
 // ------------------------------------------------------------- Menu commands
 

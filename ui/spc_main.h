@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "browse/browse_lists.h"
 #include "player/play_control.h"
+#include "player/play_through.h"
 #include "wintk/dialog_window.h"
 #include "wintk/picture.h"
 #include "wintk/win_handles.h"
@@ -67,6 +68,13 @@ public:
     void mnuChoose_Click();
     void mnuCompressed_Click();
     void mnuTitles_Click();
+    void mnuPlayAll_Click();
+    void mnuNext_Click();
+    void mnuPrevious_Click();
+    void mnuShuffle_Click();
+    void mnuRepeat_Click();
+    // The play-through under way, if any: its place and count.
+    bool PlaysThrough() const { return through_.has_value(); }
     // Started from its own folder without a folder or song (as from the
     // Start menu, where no songs are): the lists open where the user left off.
     void OpenLastFolder();
@@ -113,6 +121,35 @@ private:
 
     bool GoTo(const BrowseTarget& target, bool play);
     void OnDropLookedAt();
+    // Posted by the player watch when the player's process has ended.
+    static constexpr UINT kPlayerEnded = WM_APP + 1;
+    // Posted when a drop has been looked at; the result waits in the drop inbox.
+    static constexpr UINT kDropLookedAt = WM_APP + 2;
+    // Posted to look again whether the keyboard came back after a play.
+    static constexpr UINT kTakeKeyboardBack = WM_APP + 3;
+    static constexpr UINT_PTR kForegroundTimer = 1;
+    static constexpr UINT kForegroundCheckMs = 50;
+    static constexpr int kForegroundChecks = 10;
+    static constexpr UINT kThroughTick = WM_APP + 4;
+    static constexpr UINT kSongLength = WM_APP + 5;  // wParam: the song's number; lParam: its length in ms
+    static constexpr UINT_PTR kThroughTimer = 2;
+    static constexpr UINT kThroughTickMs = 250;
+
+    struct Through {
+        std::wstring folder;
+        std::vector<std::wstring> songs;
+        PlayThrough order;
+        ULONGLONG startedAt;
+        ULONGLONG endsAt;  // 0 until the song's length is known
+    };
+    void PlayThroughSong();
+    void StartThroughSong();
+    void OnThroughTick();
+    void ShowNowPlaying();
+    void FinishPlayThrough();
+    void EndPlayThrough();
+    void ToggleChoice(bool& choice, int id);
+
     void CreateControls();
     HMENU MenuOf(int id) const;
     std::wstring MenuText(int id) const;  // with the shortcut after its tab
@@ -143,6 +180,10 @@ private:
     ProcessId runningPlayer_ = 0;
     HWND focusBeforePlay_ = nullptr;  // where the keyboard goes back to after a player took it
     int foregroundChecks_ = 0;
+    std::optional<Through> through_;
+    unsigned songNumber_ = 0;     // counts the songs a play-through started
+    bool startWhenStopped_ = false;  // the next song waits for the player to end
+    std::wstring runningCaption_;  // the player's running caption, which ends every play-through caption
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     ScaledPicture pip_;

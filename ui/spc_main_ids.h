@@ -20,6 +20,11 @@
 #define ID_mnuPlay 1006
 #define ID_mnuStop 1007
 #define ID_mnuTitles 1008
+#define ID_mnuPlayAll 1009
+#define ID_mnuNext 1010
+#define ID_mnuPrevious 1011
+#define ID_mnuShuffle 1012
+#define ID_mnuRepeat 1013
 
 /* Controls. */
 #define IDC_spcDrive 2001

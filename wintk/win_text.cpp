@@ -80,6 +80,14 @@ std::wstring ModuleFilePath(HMODULE module) {
     }
 }
 
+std::wstring CurrentFolder() {
+    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(size, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(size, folder.data());
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
+
 std::wstring ProgramFolder() { return ParentFolder(ModuleFilePath()); }
 
 std::wstring UserSettingsFolder() {

@@ -23,6 +23,9 @@ std::wstring SystemErrorText(DWORD error);
 // The full path of the running executable, however long.
 std::wstring ModuleFilePath(HMODULE module = nullptr);
 
+// The process's working folder, however long; empty when it cannot be read.
+std::wstring CurrentFolder();
+
 // The program's folder: the folder of the running executable, not the working folder.
 std::wstring ProgramFolder();
 

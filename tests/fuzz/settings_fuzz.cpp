@@ -12,7 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const velmoria::Choices choices = velmoria::ParseChoices(bytes);
     const velmoria::Choices choicesAgain = velmoria::ParseChoices(velmoria::FormatChoices(choices));
-    if (choicesAgain.songTitles != choices.songTitles || choicesAgain.lastFolder != choices.lastFolder) __builtin_trap();
+    if (choicesAgain.songTitles != choices.songTitles || choicesAgain.shuffle != choices.shuffle ||
+        choicesAgain.repeat != choices.repeat || choicesAgain.lastFolder != choices.lastFolder) {
+        __builtin_trap();
+    }
     const velmoria::StoredSettings read = velmoria::ParseSettings(bytes);
     const auto written = velmoria::FormatSettings(read.playerPath, read.compactFlag);
     // The writer refuses exactly the paths holding a line break or a quote.

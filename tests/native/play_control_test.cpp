@@ -4,11 +4,13 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
 
 #include "base/paths.h"
+#include "player/play_through.h"
 #include "player/player_table.h"
 #include "player/title_match.h"
 
@@ -267,6 +269,35 @@ TEST(PlayerTable, ARowPerPlayerChosenByTheEndOfThePath) {
     EXPECT_EQ(PlayUsingCaption(classic), L"Play using SPCPlay");
     EXPECT_EQ(PlayUsingCaption(nullptr), L"Play using ZD-SPC");  // a path that names no player
     EXPECT_EQ(PlayerFilePatterns(), L"SPCPLAY.EXE;WINSPC.EXE;ZDSPC.EXE");
+}
+
+// A play-through: the list's order from the selected song, or every song
+// once, shuffled, the selected first; Repeat starts over; Previous goes back.
+TEST(PlayThrough, InOrderOrShuffledOnceOrOverAgain) {
+    auto played = [](PlayThrough through, std::size_t most) {
+        std::vector<std::size_t> songs{through.Current()};
+        while (songs.size() < most) {
+            const std::optional<std::size_t> next = through.Next();
+            if (!next) break;
+            songs.push_back(*next);
+        }
+        return songs;
+    };
+    EXPECT_THAT(played(PlayThrough(4, 1, false, false, 7), 10), ElementsAre(1, 2, 3));
+    EXPECT_THAT(played(PlayThrough(3, 2, false, true, 7), 5), ElementsAre(2, 0, 1, 2, 0));
+    std::vector<std::size_t> shuffled = played(PlayThrough(8, 5, true, false, 7), 20);
+    EXPECT_EQ(shuffled.front(), 5u);
+    EXPECT_NE(shuffled, played(PlayThrough(8, 5, true, false, 8), 20));  // another seed, another order
+    std::sort(shuffled.begin(), shuffled.end());
+    EXPECT_THAT(shuffled, ElementsAre(0, 1, 2, 3, 4, 5, 6, 7));
+    std::vector<std::size_t> twice = played(PlayThrough(5, 0, true, true, 7), 10);
+    std::sort(twice.begin() + 5, twice.end());
+    EXPECT_THAT(std::vector<std::size_t>(twice.begin() + 5, twice.end()), ElementsAre(0, 1, 2, 3, 4));
+    PlayThrough back(3, 0, false, false, 7);
+    back.Next();
+    EXPECT_EQ(back.Place(), 2u);
+    EXPECT_EQ(back.Previous(), 0u);
+    EXPECT_EQ(back.Previous(), 0u);
 }
 
 }  // namespace

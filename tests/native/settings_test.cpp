@@ -12,10 +12,11 @@ namespace {
 // The choices file: UTF-8, so that any folder's name is kept; what it does
 // not know is passed over. That any bytes read back the same is the fuzzer's.
 TEST(Choices, KeepTheTitlesViewAndAnyFolderAndPassOverTheRest) {
-    const Choices choices{true, L"D:\\\u66F2 Music\\\U0001F3B5"};
-    EXPECT_EQ(FormatChoices(choices), "titles=1\r\nfolder=D:\\\xE6\x9B\xB2 Music\\\xF0\x9F\x8E\xB5\r\n");
+    const Choices choices{true, false, true, L"D:\\\u66F2 Music\\\U0001F3B5"};
+    EXPECT_EQ(FormatChoices(choices),
+              "titles=1\r\nshuffle=0\r\nrepeat=1\r\nfolder=D:\\\xE6\x9B\xB2 Music\\\xF0\x9F\x8E\xB5\r\n");
     const Choices read = ParseChoices("junk\nshuffle=1\n" + FormatChoices(choices));
-    EXPECT_TRUE(read.songTitles && read.lastFolder == choices.lastFolder);
+    EXPECT_TRUE(read.songTitles && !read.shuffle && read.repeat && read.lastFolder == choices.lastFolder);
     EXPECT_EQ(ParseChoices("titles=yes\nfolder=\xFF\n").lastFolder, L"\xFFFD");
     EXPECT_FALSE(ParseChoices("titles=yes").songTitles);
 }

@@ -53,6 +53,11 @@ TEST(SpcTag, TextAndBinaryTagsGiveTitlesArtistAndLength) {
     Put(text, 0xAC, "60000");
     EXPECT_EQ(PlayLengthText(*ReadSongDetails(text, {})), "5:00 + 60 s fade");
     EXPECT_EQ(PlayLengthText(SongDetails{"", "", "", 7, 0, false}), "0:07");
+    // A play-through plays what the tip shows, or 3:00 and a 10 s fade.
+    EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 65, 500, false}), 65500);
+    EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 0, 9000, false}), 190000);
+    EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 1801, 0, false}), 190000);
+    EXPECT_EQ(PlayTimeMs(std::nullopt), 190000);
 
     Put(binary, 0xA9, Le(43665, 3));  // absurd values are cut and shown as a guess
     Put(binary, 0xAC, Le(0xFFFFFFFF, 4));

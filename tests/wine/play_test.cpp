@@ -1,5 +1,7 @@
 // Playing and stopping with real player processes: the stand-ins log the
 // command line and show state they were started with and what reached them.
+#include <cstring>
+
 #include "base/paths.h"
 #include "tests/wine/fixture.h"
 
@@ -152,6 +154,44 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
         EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(id) && !ProcessRunning(last); })) << player;
         main.reset();
     }
+}
+
+// Play All (F5) plays the selected song, then each following one, through
+// every kind of player, each for its tag's length; the caption names the
+// song, its place and the time left, and says "Velmoria" after the last.
+// Ctrl+Right and Ctrl+Left move at once; a player the user closes ends it.
+TEST_F(PlayTest, PlayAllPlaysTheListThroughEachKindOfPlayer) {
+    for (const char* title : {"One", "Two", "Three"}) {
+        std::string song = SpcFileBytes(title, "Set");
+        song.replace(0xA9, 1, "1");  // a second long
+        WriteBytes(work / (std::wstring(title, title + std::strlen(title)) + L".spc"), song);
+    }
+    for (const wchar_t* player : {L"WINSPC", L"SPCPLAY", L"ZDSPC", L"current\\SPCPLAY"}) {
+        StartWith(players.Path(player));
+        ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 1, 0);  // One, Three, Two: from Three on
+        PressKey(VK_F5);
+        EXPECT_TRUE(Pump([&] { return Caption().starts_with(L"1/2 Three.spc - 0:0"); })) << Ascii(Caption());
+        EXPECT_TRUE(Pump([&] { return Caption().starts_with(L"2/2 Two.spc"); })) << Ascii(Caption());
+        EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria"; })) << Ascii(player);
+        const std::wstring log = players.Log(player);
+        EXPECT_LT(log.find(L"song=[Three]"), log.find(L"song=[Two]")) << Ascii(player);
+        EXPECT_EQ(log.find(L"song=[One]"), std::wstring::npos);
+        main.reset();
+        players.EndAll();
+    }
+    StartWith(players.Path(L"WINSPC"));
+    Song(L"Four.spc");  // no length in its tag: 3:10
+    main->spcDirectory_Change();
+    ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);  // Four
+    const std::size_t before = players.ProcessIds(L"WINSPC").size();
+    PressKey(VK_F5);
+    PressKey(VK_RIGHT, true);
+    EXPECT_TRUE(Pump([&] { return Caption().starts_with(L"2/4 One.spc"); })) << Ascii(Caption());
+    PressKey(VK_LEFT, true);
+    EXPECT_TRUE(Pump([&] { return Caption().starts_with(L"1/4 Four.spc - 3:"); })) << Ascii(Caption());
+    ASSERT_TRUE(WaitUntil([&] { return players.ProcessIds(L"WINSPC").size() == before + 3; }));  // Four, One, Four
+    ::SendMessageW(players.WindowOfLast(L"WINSPC"), WM_CLOSE, 0, 0);  // the user closes the player
+    EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria" && !main->PlaysThrough(); })) << Ascii(Caption());
 }
 
 }  // namespace

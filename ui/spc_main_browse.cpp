@@ -1,0 +1,106 @@
+// SpcMain's browsing: folders and songs opened from outside (the command
+// line, a second start, a drop) and the lists moving together.
+#include "ui/spc_main.h"
+
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "app/message.h"
+#include "base/paths.h"
+#include "base/trace.h"
+#include "spc/spc_tag.h"
+#include "ui/single_instance.h"
+#include "ui/spc_main_ids.h"
+#include "wintk/win_text.h"
+
+namespace velmoria {
+
+// ------------------------------------------------------------- Browsing
+
+bool SpcMain::OpenPath(std::wstring_view path, bool play) {
+    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern);
+    return target && GoTo(*target, play);
+}
+
+bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
+    // The file list follows a folder change by itself, but not a drop on the
+    // folder already shown, whose files may have changed since.
+    const bool moves = !EqualsNoCase(spcDirectory_.Path(), target.folder);
+    if (!spcDirectory_.SetPath(target.folder)) return false;
+    if (!moves) spcFile_.Follow(spcDirectory_);
+    spcDrive_.ShowDriveOf(target.folder);
+    if (!target.file.empty() && spcFile_.Select(target.file) && play) cmdPlay_Click();
+    return true;
+}
+
+void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
+    const std::wstring first = FirstArgument(commandLine);
+    if (first.empty() || OpenPath(first, true)) return;
+    // Unquoted, a path with spaces arrives in pieces: the whole tail is tried.
+    const std::wstring tail = ArgumentsTail(commandLine);
+    if (tail != first && OpenPath(tail, true)) return;
+    ShowMessage(hwnd(), std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
+}
+
+bool SpcMain::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
+    const std::optional<std::wstring> commandLine = TakeHandOver(from, data);
+    if (!commandLine) return false;
+    if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
+    ::SetForegroundWindow(hwnd());
+    // Answered first: the other start waits on this message, and a message box here would hold it.
+    ::ReplyMessage(TRUE);
+    OpenCommandLine(*commandLine);
+    return true;
+}
+
+// Of several items dropped, the first folder or SPC file counts. Each is
+// looked up on a pool thread: a path on an unreachable share waits out the
+// network's timeout, and the window never waits on it.
+void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
+    struct Lookup {
+        std::shared_ptr<DropInbox> inbox;
+        HWND window;
+        std::vector<std::wstring> paths;
+    };
+    auto lookup = std::make_unique<Lookup>(Lookup{dropInbox_, hwnd(), paths});
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
+        try {
+            for (const std::wstring& path : job->paths) {
+                if (std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern)) {
+                    const std::lock_guard lock(job->inbox->mutex);
+                    job->inbox->target = std::move(target);
+                    break;
+                }
+            }
+        } catch (...) {
+            TraceSwallowed("looking at a drop");
+        }
+        ::PostMessageW(job->window, kDropLookedAt, 0, 0);
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, lookup.get(), WT_EXECUTELONGFUNCTION)) lookup.release();
+}
+
+void SpcMain::OnDropLookedAt() {
+    std::optional<BrowseTarget> target;
+    {
+        const std::lock_guard lock(dropInbox_->mutex);
+        target = std::exchange(dropInbox_->target, std::nullopt);
+    }
+    if (target && GoTo(*target, false)) ::SetForegroundWindow(hwnd());
+}
+
+void SpcMain::spcDrive_Change() {
+    // A drive that cannot be read (no medium, not ready, gone) sends the
+    // folder list to the program's folder instead, without a word; the drive
+    // list keeps showing the drive the user chose.
+    MoveToDrive(spcDirectory_, spcDrive_.Drive(), program_.store.programFolder());
+}
+
+void SpcMain::spcDirectory_Change() {
+    spcFile_.Follow(spcDirectory_);
+}
+
+}  // namespace velmoria
