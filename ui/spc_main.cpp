@@ -48,6 +48,12 @@ constexpr int kSamplingVisibleItems = 6;
 constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 
 
+// The media keys and the commands they give.
+constexpr std::pair<int, UINT> kMediaKeys[] = {{ID_mnuNext, VK_MEDIA_NEXT_TRACK},
+                                               {ID_mnuPrevious, VK_MEDIA_PREV_TRACK},
+                                               {IDC_cmdStop, VK_MEDIA_STOP},
+                                               {ID_mnuPlayAll, VK_MEDIA_PLAY_PAUSE}};
+
 // A menu item or accelerator comes with no control, and its code is of no account.
 constexpr int kFromMenu = -1;
 
@@ -106,6 +112,9 @@ void SpcMain::OnCreate() {
     UseIcon(IDI_VELMORIA);
     AcceptDrops();
     ::SetPropW(hwnd(), kMainWindowProperty, hwnd());
+    // The keyboard's media keys, while another program is in front too, when
+    // the system grants them; another program may hold them, and that is all.
+    for (const auto& [command, key] : kMediaKeys) ::RegisterHotKey(hwnd(), command, MOD_NOREPEAT, key);
 
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
@@ -165,6 +174,12 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
             return;
         }
     }
+}
+
+// A media key acts as its menu item, or as the Stop button.
+void SpcMain::OnHotKey(int id) {
+    const bool stop = id == IDC_cmdStop;
+    OnCommand(id, stop ? BN_CLICKED : kFromMenu, stop ? Item(id) : nullptr);
 }
 
 

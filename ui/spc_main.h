@@ -107,6 +107,7 @@ private:
     void OnLayout() override;
     bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCopyData(HWND from, const COPYDATASTRUCT& data) override;
+    void OnHotKey(int id) override;
 
     // BrowseEvents
     void OnDriveChange() override { spcDrive_Change(); }

@@ -95,6 +95,8 @@ protected:
     // Fonts and per-control sizes that depend on the DPI; called after the
     // controls have been placed for a new DPI.
     virtual void OnLayout() {}
+    // A hot key the window registered (RegisterHotKey), by its id.
+    virtual void OnHotKey(int /*id*/) {}
     // WM_COPYDATA from another window (from: the sender's window, as it says);
     // true when the window took the data.
     virtual bool OnCopyData(HWND /*from*/, const COPYDATASTRUCT& /*data*/) { return false; }
