@@ -37,7 +37,11 @@ HWND FindVisible(std::wstring_view title) {
             auto* s = reinterpret_cast<Search*>(data);
             wchar_t text[256] = L"";
             ::GetWindowTextW(window, text, ARRAYSIZE(text));
-            if (!::IsWindowVisible(window) || s->title != text) return TRUE;
+            // A title that ends in "*" stands for any title that begins so.
+            const std::wstring_view shown(text);
+            const bool match = s->title.ends_with(L'*') ? shown.starts_with(s->title.substr(0, s->title.size() - 1))
+                                                        : s->title == shown;
+            if (!::IsWindowVisible(window) || !match) return TRUE;
             s->found = window;
             return FALSE;
         },

@@ -21,10 +21,11 @@ demo="$WINEPREFIX/drive_c/Velmoria Demo"
 mkdir -p "$WINEPREFIX/drive_c/Velmoria" "$demo"
 cp "$windows/Velmoria.exe" "$WINEPREFIX/drive_c/Velmoria/"
 cp "$windows"/standins/*.EXE "$demo/"
-make_spc "$demo/Morning in Velmoria.spc" "Morning in Velmoria" "Velmoria Demo Tracks"
-make_spc "$demo/Pip's Little March.spc" "Pip's Little March" "Velmoria Demo Tracks"
-make_spc "$demo/Rainy Harbour.spc" "Rainy Harbour" "Velmoria Demo Tracks"
-make_spc "$demo/Crystal Caves.spc" "Crystal Caves" "Velmoria Demo Tracks"
+# Named as sets name their files, so that Song Titles has something to show.
+make_spc "$demo/vdt-01.spc" "Morning in Velmoria" "Velmoria Demo Tracks"
+make_spc "$demo/vdt-02.spc" "Pip's Little March" "Velmoria Demo Tracks"
+make_spc "$demo/vdt-03.spc" "Rainy Harbour" "Velmoria Demo Tracks"
+make_spc "$demo/vdt-04.spc" "Crystal Caves" "Velmoria Demo Tracks"
 make_spc "$demo/vdt-05.spc" "A Long Walk Through the Hills" "Velmoria Demo Tracks"
 cd "$demo"
 
@@ -63,6 +64,11 @@ drive point:Velmoria:2003:4 sleep:1500 >/dev/null
 read -r left top width height <<<"$(drive "rect:Velmoria")"
 import -window root -crop "$((width + 260))x$((height + 90))+$((left - 4))+$((top - 4))" +repage "$docs/song-details.png"
 drive point:Velmoria:2003:-1 sleep:200 >/dev/null
+# Song Titles, then Play All: the titles in the list, the song, its place and
+# the time left in the caption.
+drive command:Velmoria:1008 sleep:800 select:Velmoria:2003:0 command:Velmoria:1009 wait:'1/5*' sleep:1500 >/dev/null
+shot playing-through '1/5*'
+drive click:'1/5*':2011 sleep:500 command:Velmoria:1008 sleep:300 >/dev/null
 # SPCPlay plays hidden, so that a key typed into it cannot end the song; the
 # caption says it runs.
 drive select:Velmoria:2003:1 click:Velmoria:2009 wait:'[Running SPCPlay]' sleep:500 >/dev/null
