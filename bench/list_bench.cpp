@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "wintk/win_handles.h"
@@ -162,6 +164,90 @@ void ListFillFigures() {
     }
 }
 
+// Makes (once, then reuses) a folder of 20,000 songs with ID666 tags: each
+// file the header alone, which is all a title is read from.
+std::wstring TaggedFolder() {
+    const std::wstring folder = L"C:\\velmoria-bench\\tagged-20000";
+    test::MakeFolder(L"C:\\velmoria-bench");
+    test::MakeFolder(folder);
+    if (CountEntries(folder) >= 20002) return folder;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string title = "Track number " + std::to_string(i);
+        test::WriteBytes(JoinPath(folder, L"t" + std::to_wstring(i) + L".spc"), test::SpcFileBytes(title, "Bench").substr(0, 256));
+    }
+    return folder;
+}
+
+// Reads what a title is read from, file after file on this thread: the floor.
+void BareTitleReads(const std::wstring& folder, const std::vector<std::wstring>& names) {
+    std::string bytes(256, '\0');
+    for (const std::wstring& name : names) {
+        UniqueFile file(::CreateFileW(VerbatimPath(JoinPath(folder, name)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        DWORD got = 0;
+        ::ReadFile(file.get(), bytes.data(), 256, &got, nullptr);
+        LARGE_INTEGER offset{};
+        offset.QuadPart = 0x10200;
+        ::SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN);
+        ::ReadFile(file.get(), bytes.data(), 256, &got, nullptr);
+    }
+}
+
+// Song Titles over 20,000 songs: the rows on screen titled, all of them
+// beside a bare read of the same bytes, the window's answers meanwhile, and
+// what the titles cost in memory.
+void TitleFigures() {
+    const std::wstring folder = TaggedFolder();
+    std::printf("\n%-44s %12s %12s %8s\n", "song titles", "time (ms)", "floor (ms)", "ratio");
+    std::vector<double> firstScreen, all, bare, latencies;
+    std::size_t bytesPerSong = 0;
+    for (int run = 0; run < 3; ++run) {
+        ListHost host;
+        struct NoEvents : BrowseEvents {} owner;
+        FileList files(owner);  // a new list: nothing read before
+        files.Attach(host.list(), L"*.SPC");
+        files.SetPath(folder);
+        std::vector<std::wstring> names;
+        for (int i = 0; i < files.Count(); ++i) names.push_back(files.Entry(i));
+        const int rows = 25;
+        auto titled = [&](int count) {
+            for (int i = 0; i < count; ++i) if (files.Shown(i) == files.Entry(i)) return false;
+            return true;
+        };
+        const std::size_t before = test::PrivateBytes(::GetCurrentProcess());
+        // Another thread asks the window all the while, as the user's input would.
+        std::atomic<bool> done{false};
+        std::vector<double> answers;
+        std::thread asker([&] {
+            while (!done) {
+                answers.push_back(Ms([&] { ::SendMessageW(host.list(), LB_GETCOUNT, 0, 0); }));
+                ::Sleep(2);
+            }
+        });
+        const auto start = Clock::now();
+        files.ShowTitles(true);
+        test::PumpUntil([&] { return titled(rows); }, std::chrono::seconds(60));
+        firstScreen.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        test::PumpUntil([&] { return titled(files.Count()); }, std::chrono::seconds(600));
+        all.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        done = true;
+        asker.join();
+        latencies.insert(latencies.end(), answers.begin(), answers.end());
+        bytesPerSong = (test::PrivateBytes(::GetCurrentProcess()) - std::min(before, test::PrivateBytes(::GetCurrentProcess()))) /
+                       static_cast<std::size_t>(files.Count());
+        bare.push_back(Ms([&] { BareTitleReads(folder, names); }));
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const double p99 = latencies.empty() ? 0 : latencies[latencies.size() * 99 / 100];
+    std::printf("%-44s %12.1f %12.1f %8.2f   (25 rows; aim at most 50 ms)\n", "titles, first screen", Median(firstScreen),
+                50.0, Median(firstScreen) / 50.0);
+    std::printf("%-44s %12.1f %12.1f %8.2f   (aim at most 1.20)\n", "titles, 20,000 songs", Median(all), Median(bare),
+                Median(all) / Median(bare));
+    std::printf("%-44s %12.1f %12.1f %8.2f   (99th percentile; aim at most 16 ms)\n",
+                "window latency while reading titles", p99, 16.0, p99 / 16.0);
+    std::printf("%-44s %12zu   (bytes)\n", "memory per song with titles", bytesPerSong);
+}
+
 // Milliseconds from CreateProcess to a visible top-level window of the process
 // (one with a menu, when menu is set).
 double TimeToWindow(const std::wstring& exe, const std::wstring& workingFolder, bool menu) {
@@ -255,6 +341,7 @@ void ProgramFigures() {
 
 int main() {
     velmoria::bench::ListFillFigures();
+    velmoria::bench::TitleFigures();
     velmoria::bench::ProgramFigures();
     return 0;
 }

@@ -217,6 +217,9 @@ void BrowseListBox::UpdateTip(int index, std::wstring text) {
     TTTOOLINFOW tool = TipToolOf(list_);
     tool.lpszText = text.data();
     ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Shown again, so that the tip takes the size of its longer text.
+    ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void BrowseListBox::HideTip() {
