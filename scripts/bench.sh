@@ -45,8 +45,9 @@ echo "== A folder of 100,000 songs"
 figures 'BadInput.ALargeFolder*'
 
 echo
-echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops"
-VELMORIA_SOAK_CYCLES=${VELMORIA_BENCH_SOAK_CYCLES:-1000} figures 'Soak.*'
+echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops, a play-through of ${VELMORIA_BENCH_SOAK_SONGS:-1000} one-second songs"
+VELMORIA_SOAK_CYCLES=${VELMORIA_BENCH_SOAK_CYCLES:-1000} VELMORIA_SOAK_SONGS=${VELMORIA_BENCH_SOAK_SONGS:-1000} \
+    figures 'Soak.*'
 
 echo
 echo "== Faults"

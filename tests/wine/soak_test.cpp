@@ -98,5 +98,35 @@ TEST_F(Soak, PlayingAndStoppingManyTimesKeepsTheProcessFlat) {
     }
 }
 
+// A play-through of one-second songs (VELMORIA_SOAK_SONGS of them; the
+// benchmark command plays 1,000) leaves the counts where they stood after
+// its first tenth.
+TEST_F(Soak, PlayingThroughManySongsKeepsTheProcessFlat) {
+    wchar_t value[16] = L"";
+    const int songs = ::GetEnvironmentVariableW(L"VELMORIA_SOAK_SONGS", value, 16) ? std::stoi(value) : 20;
+    const TempFolder set(L"soak-set");
+    for (int i = 0; i < songs; ++i) {
+        std::string song = SpcFileBytes("Song " + std::to_string(i), "Soak");
+        song.replace(0xA9, 1, "1");
+        WriteBytes(set / (L"s" + std::to_wstring(10000 + i) + L".spc"), song);
+    }
+    SpcMain& window = *windows_[1];  // WinSPC
+    ASSERT_TRUE(window.OpenPath(set.path(), false));
+    window.mnuPlayAll_Click();
+    const std::wstring tenth = std::to_wstring(std::max(1, songs / 10) + 1) + L"/";
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(window.hwnd()).starts_with(tenth); }, 60s));
+    const ResourceCounts first = CountResources();
+    ASSERT_TRUE(PumpUntil([&] { return !window.PlaysThrough(); }, std::chrono::seconds(songs * 3 + 30)));
+    const ResourceCounts last = CountResources();
+    std::printf("[ figures  ] %d songs played through: handles %u -> %u, GDI %u -> %u, USER %u -> %u, private KiB %zu -> %zu\n",
+                songs, first.handles, last.handles, first.gdiObjects, last.gdiObjects, first.userObjects,
+                last.userObjects, first.privateBytes / 1024, last.privateBytes / 1024);
+    EXPECT_LE(last.handles, first.handles + 8);
+    EXPECT_LE(last.gdiObjects, first.gdiObjects + 8);
+    EXPECT_LE(last.userObjects, first.userObjects + 4);
+    EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+    EXPECT_EQ(WindowText(window.hwnd()), L"Velmoria");
+}
+
 }  // namespace
 }  // namespace velmoria::test
