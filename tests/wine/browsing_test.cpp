@@ -113,7 +113,7 @@ TEST_F(BrowsingTest, ADoubleClickOrEnterOpensAFolderAndTheFileListFollows) {
 
 // Song Titles (Ctrl+T): each song's title from its tag, in the names' order,
 // or its name where it has none; type-ahead and LB_GETTEXT follow what is
-// shown. The choice, and the folder last browsed, are
+// shown. The choices (Shuffle too), and the folder last browsed, are
 // there at the next start (the folder when started from the program's own).
 TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
     WriteBytes(work / L"a-01.spc", SpcFileBytes("Zebra Theme", "G"));
@@ -135,6 +135,7 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
     wchar_t text[64] = L"";
     ::SendMessageW(Item(IDC_spcFile), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, L"Zebra Theme");
+    main->mnuShuffle_Click();
     main->mnuExit_Click();
     main.reset();
 
@@ -143,7 +144,9 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
     main->OpenLastFolder();
     EXPECT_EQ(main->spcDirectory().Path(), work.path());
     EXPECT_TRUE(Pump([&] { return shown() == titles; }));
-    EXPECT_EQ(::GetMenuState(::GetMenu(main->hwnd()), ID_mnuTitles, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    for (const UINT id : {ID_mnuTitles, ID_mnuShuffle}) {
+        EXPECT_EQ(::GetMenuState(::GetMenu(main->hwnd()), id, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    }
     PressKey('T', true);
     EXPECT_TRUE(Pump([&] { return shown()[0] == L"a-01.spc"; }));
 }

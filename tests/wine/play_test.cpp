@@ -194,6 +194,16 @@ TEST_F(PlayTest, PlayAllPlaysTheListThroughEachKindOfPlayer) {
     ASSERT_TRUE(WaitUntil([&] { return players.ProcessIds(L"WINSPC").size() == before + 4; }));  // Four, One, Four, One
     ::SendMessageW(players.WindowOfLast(L"WINSPC"), WM_CLOSE, 0, 0);  // the user closes the player
     EXPECT_TRUE(Pump([&] { return Caption() == L"Velmoria" && !main->PlaysThrough(); })) << Ascii(Caption());
+    // A single play ends it, and plays as ever; so does Stop.
+    for (const int button : {IDC_cmdPlay, IDC_cmdStop}) {
+        PressKey(VK_F5);
+        ASSERT_TRUE(Pump([&] { return main->PlaysThrough(); }));
+        ASSERT_NE(players.WindowOfLast(L"WINSPC"), nullptr);  // its player is up
+        ::SendMessageW(Item(button), BM_CLICK, 0, 0);
+        EXPECT_TRUE(!main->PlaysThrough() && Caption() == (button == IDC_cmdPlay ? L"[Running WinSPC]" : L"Velmoria"));
+    }
+    const DWORD last = players.ProcessIds(L"WINSPC").back();
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(last); }));
 }
 
 }  // namespace
