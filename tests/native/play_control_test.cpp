@@ -93,8 +93,7 @@ struct FakeSystem : PlayerSystem {
     void WatchPlayer(ProcessId, WindowId, unsigned) override {}
 };
 
-// The window as the play control sees it: a request made from its state,
-// and the outcome carried out on it.
+// The window as the play control sees it: requests made, outcomes carried out.
 class PlayControlTest : public testing::Test {
 protected:
     void UsePlayer(const std::wstring& path, std::wstring_view description = {}) {

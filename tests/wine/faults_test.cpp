@@ -1,8 +1,7 @@
 // Faults from outside: a writer killed mid-write, full and read-only disks
 // under each writer of the settings file, players that misbehave, long and
-// foreign paths, an unreadable drive and a large folder. The killed writer
-// and the large folder run short here; scripts/bench.sh runs them long
-// (VELMORIA_KILL_RUNS, VELMORIA_LARGE_FOLDER) and prints their figures.
+// foreign paths and a large folder. The killed writer and the large folder
+// run short here; scripts/bench.sh runs them long and prints their figures.
 #include <gmock/gmock.h>
 
 #include <random>
@@ -16,10 +15,7 @@
 namespace velmoria::test {
 namespace {
 
-using testing::AnyOf;
-using testing::ElementsAre;
-using testing::HasSubstr;
-using testing::IsEmpty;
+using namespace testing;
 
 TEST(KilledWriter, LeavesTheOldOrTheNewFileWholeNeverAnythingElse) {
     wchar_t runs[16] = L"";

@@ -1,7 +1,5 @@
 // Playing and stopping with real player processes: the stand-ins log the
 // command line and show state they were started with and what reached them.
-#include <cstring>
-
 #include "base/paths.h"
 #include "tests/wine/fixture.h"
 
@@ -161,10 +159,10 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
 // song, its place and the time left, and says "Velmoria" after the last.
 // Ctrl+Right and Ctrl+Left move at once; a player the user closes ends it.
 TEST_F(PlayTest, PlayAllPlaysTheListThroughEachKindOfPlayer) {
-    for (const char* title : {"One", "Two", "Three"}) {
+    for (const auto& [title, name] : {std::pair{"One", L"One.spc"}, {"Two", L"Two.spc"}, {"Three", L"Three.spc"}}) {
         std::string song = SpcFileBytes(title, "Set");
         song.replace(0xA9, 1, "1");  // a second long
-        WriteBytes(work / (std::wstring(title, title + std::strlen(title)) + L".spc"), song);
+        WriteBytes(work / name, song);
     }
     for (const wchar_t* player : {L"WINSPC", L"SPCPLAY", L"ZDSPC", L"current\\SPCPLAY"}) {
         StartWith(players.Path(player));

@@ -63,6 +63,13 @@ protected:
             << "cycle " << cycle << ": " << Ascii(name) << " did not stop";
     }
 
+    static void ExpectFlat(const ResourceCounts& first, const ResourceCounts& last) {
+        EXPECT_LE(last.handles, first.handles + 8);
+        EXPECT_LE(last.gdiObjects, first.gdiObjects + 8);
+        EXPECT_LE(last.userObjects, first.userObjects + 4);
+        EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+    }
+
     std::array<TempFolder, 3> folders_{TempFolder{L"station"}, TempFolder{L"station"}, TempFolder{L"station"}};
     std::array<std::optional<Program>, 3> programs_;
     std::array<std::optional<SpcMain>, 3> windows_;
@@ -86,12 +93,7 @@ TEST_F(Soak, PlayingAndStoppingManyTimesKeepsTheProcessFlat) {
                     counts.userObjects, counts.privateBytes / 1024);
     }
     ASSERT_GE(samples.size(), 2u);
-    const ResourceCounts& first = samples.front().second;
-    const ResourceCounts& last = samples.back().second;
-    EXPECT_LE(last.handles, first.handles + 8);
-    EXPECT_LE(last.gdiObjects, first.gdiObjects + 8);
-    EXPECT_LE(last.userObjects, first.userObjects + 4);
-    EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+    ExpectFlat(samples.front().second, samples.back().second);
     for (const auto& window : windows_) EXPECT_EQ(WindowText(window->hwnd()), L"Velmoria");
     for (const wchar_t* name : kPlayers) {
         for (DWORD id : players.ProcessIds(name)) EXPECT_FALSE(ProcessRunning(id)) << Ascii(name) << " " << id;
@@ -121,10 +123,7 @@ TEST_F(Soak, PlayingThroughManySongsKeepsTheProcessFlat) {
     std::printf("[ figures  ] %d songs played through: handles %u -> %u, GDI %u -> %u, USER %u -> %u, private KiB %zu -> %zu\n",
                 songs, first.handles, last.handles, first.gdiObjects, last.gdiObjects, first.userObjects,
                 last.userObjects, first.privateBytes / 1024, last.privateBytes / 1024);
-    EXPECT_LE(last.handles, first.handles + 8);
-    EXPECT_LE(last.gdiObjects, first.gdiObjects + 8);
-    EXPECT_LE(last.userObjects, first.userObjects + 4);
-    EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+    ExpectFlat(first, last);
     EXPECT_EQ(WindowText(window.hwnd()), L"Velmoria");
 }
 
