@@ -54,6 +54,25 @@ bool FileList::Select(std::wstring_view name) {
     return false;
 }
 
+namespace {
+
+// A song's details from the cache, or read and kept there; nothing for a
+// file that has gone or is no song. Runs on pool threads.
+std::optional<SongDetails> CachedDetails(TitleCache& cache, const FileList::SongReader& reader,
+                                         const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    const TitleCache::Stamp stamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                                  (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      data.ftLastWriteTime.dwLowDateTime};
+    if (std::optional<std::optional<SongDetails>> kept = cache.Find(path, stamp)) return std::move(*kept);
+    std::optional<SongDetails> details = reader(path);
+    cache.Keep(path, stamp, details);
+    return details;
+}
+
+}  // namespace
+
 // What the pool thread hands back: the tip's text for one entry of one
 // request; a newer request makes an older one's answer worthless.
 struct FileList::TipRead {
@@ -117,19 +136,9 @@ void FileList::ReadTitles() {
         for (const auto& [index, name] : read->files) {
             std::wstring title;
             try {
-                const std::wstring path = JoinPath(read->folder, name);
-                WIN32_FILE_ATTRIBUTE_DATA data{};
-                if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) continue;
-                const TitleCache::Stamp stamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
-                                              (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                                  data.ftLastWriteTime.dwLowDateTime};
-                if (std::optional<std::wstring> kept = read->cache->Find(path, stamp)) {
-                    title = std::move(*kept);
-                } else {
-                    if (const std::optional<SongDetails> details = read->reader(path)) {
-                        title = DecodeTagText(details->title, EncodingOf(details->title));
-                    }
-                    read->cache->Keep(path, stamp, title);
+                if (const std::optional<SongDetails> details =
+                        CachedDetails(*read->cache, read->reader, JoinPath(read->folder, name))) {
+                    title = DecodeTagText(details->title, EncodingOf(details->title));
                 }
             } catch (...) {
                 TraceSwallowed("reading a song's title");
@@ -162,6 +171,7 @@ std::wstring FileList::TipText(int index) {
         std::wstring path;
         std::wstring name;
         SongReader reader;
+        std::shared_ptr<TitleCache> cache;
     };
     unsigned request = 0;
     {
@@ -169,12 +179,13 @@ std::wstring FileList::TipText(int index) {
         request = ++tipRead_->request;
         tipRead_->text.reset();
     }
-    auto job = std::make_unique<Job>(Job{tipRead_, request, index, hwnd(), JoinPath(folder_, name), text, songReader});
+    auto job = std::make_unique<Job>(
+        Job{tipRead_, request, index, hwnd(), JoinPath(folder_, name), text, songReader, titles_});
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
         std::wstring full = read->name;
         try {
-            if (const std::optional<SongDetails> details = read->reader(read->path)) {
+            if (const std::optional<SongDetails> details = CachedDetails(*read->cache, read->reader, read->path)) {
                 full += SongDetailsLines(*details, DecodeTagText);
             }
         } catch (...) {

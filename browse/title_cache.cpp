@@ -4,16 +4,16 @@
 
 namespace velmoria {
 
-std::optional<std::wstring> TitleCache::Find(const std::wstring& path, Stamp stamp) const {
+std::optional<std::optional<SongDetails>> TitleCache::Find(const std::wstring& path, Stamp stamp) const {
     const std::lock_guard lock(mutex_);
     const auto found = entries_.find(path);
     if (found == entries_.end() || !(found->second.stamp == stamp)) return std::nullopt;
-    return found->second.title;
+    return found->second.details;
 }
 
-void TitleCache::Keep(const std::wstring& path, Stamp stamp, std::wstring title) {
+void TitleCache::Keep(const std::wstring& path, Stamp stamp, std::optional<SongDetails> details) {
     const std::lock_guard lock(mutex_);
-    entries_[path] = Entry{stamp, std::move(title)};
+    entries_[path] = Entry{stamp, std::move(details)};
 }
 
 }  // namespace velmoria

@@ -1,5 +1,5 @@
-// Song titles already read, kept by path and checked against the file's size
-// and write time, so that scrolling back, reopening a folder or a second look
+// Songs' details already read, kept by path and checked against the file's
+// size and write time, so that scrolling back, reopening a folder or the tip
 // never reads a file twice. Shared by the window's thread and pool threads.
 #pragma once
 
@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+
+#include "spc/spc_tag.h"
 
 namespace velmoria {
 
@@ -19,14 +21,15 @@ public:
         bool operator==(const Stamp&) const = default;
     };
 
-    // The title kept for the file as it was then; nothing when it changed or was never read.
-    std::optional<std::wstring> Find(const std::wstring& path, Stamp stamp) const;
-    void Keep(const std::wstring& path, Stamp stamp, std::wstring title);
+    // What was read of the file as it was then (nothing inside for a file
+    // that is no song); nothing when it changed or was never read.
+    std::optional<std::optional<SongDetails>> Find(const std::wstring& path, Stamp stamp) const;
+    void Keep(const std::wstring& path, Stamp stamp, std::optional<SongDetails> details);
 
 private:
     struct Entry {
         Stamp stamp;
-        std::wstring title;
+        std::optional<SongDetails> details;
     };
     mutable std::mutex mutex_;
     std::unordered_map<std::wstring, Entry> entries_;

@@ -126,10 +126,18 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
         for (int i = 0; i < main->spcFile().Count(); ++i) texts.push_back(main->spcFile().Shown(i));
         return texts;
     };
+    auto reads = std::make_shared<std::atomic<int>>(0);
+    main->spcFile().songReader = [reads, read = main->spcFile().songReader](const std::wstring& path) {
+        ++*reads;
+        return read(path);
+    };
     ClickAt(EntryPoint(IDC_spcFile, 3));
     PressKey('T', true);
     const std::vector<std::wstring> titles{L"Zebra Theme", L"\u30DE\u30EA\u30AA", L"a-03.spc", L"a-04.spc"};
     EXPECT_TRUE(Pump([&] { return shown() == titles; })) << Ascii(shown()[0]);
+    main->spcDirectory_Change();  // the folder read again: its files are not
+    EXPECT_TRUE(Pump([&] { return shown() == titles; }));
+    EXPECT_EQ(reads->load(), 4);
     PressKey('Z');
     EXPECT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 0; }));
     wchar_t text[64] = L"";

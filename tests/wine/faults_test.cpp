@@ -170,8 +170,7 @@ TEST_F(BadInput, LongAndForeignPathsReachThePlayer) {
     }
 }
 
-// A folder of many songs lists, and its last song plays (scripts/bench.sh
-// points VELMORIA_LARGE_FOLDER at one of 100,000).
+// A folder of many songs (100,000 in the bench) lists, and its last song plays.
 TEST_F(BadInput, ALargeFolderListsAndItsLastSongPlays) {
     wchar_t folder[MAX_PATH] = L"";
     if (!::GetEnvironmentVariableW(L"VELMORIA_LARGE_FOLDER", folder, MAX_PATH)) {

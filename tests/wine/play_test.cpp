@@ -113,11 +113,9 @@ TEST_F(PlayTest, OtherProgramsCarryingPlayerTitlesAreLeftAlone) {
     EXPECT_THAT(players.Log(L"other\\SPCPLAY"), Not(HasSubstr(L"key")));
 }
 
-// Each starts as it should: the classic SPCPlay shown, with the options at
-// their start values (Stereo alone, at the rate it takes by default), the
-// others minimised without the focus. Exit leaves it playing; after a
-// restart it is adopted (today's SPCPLAY.EXE by its window's class): a new
-// song replaces a WinSPC or ZD-SPC, and Stop still reaches it.
+// Each starts as it should (the classic SPCPlay shown, with Stereo alone at
+// the default rate; the others minimised), is adopted after an Exit and a
+// restart, is replaced by a new song (WinSPC, ZD-SPC), and stops.
 TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
     Song(L"A.SPC");
     Song(L"B.SPC");
