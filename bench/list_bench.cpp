@@ -340,6 +340,7 @@ void ProgramFigures() {
 }  // namespace velmoria::bench
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // figures as they come, whatever happens later
     velmoria::bench::ListFillFigures();
     velmoria::bench::TitleFigures();
     velmoria::bench::ProgramFigures();
