@@ -38,7 +38,6 @@ public:
     // name where it has none), in the names' order. The titles are read on
     // a pool thread, the rows on screen first, and come as they are read.
     void ShowTitles(bool on);
-    bool ShowsTitles() const { return showTitles_; }
 
     // The list takes none of its notifications: a double-click goes on to
     // the window that owns it, as any control's does.

@@ -8,32 +8,10 @@
 namespace velmoria {
 namespace {
 
-// Attributes that keep a file from counting as an ordinary file.
-constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                               FILE_ATTRIBUTE_DEVICE;
-
 // The buffer the short form is first asked into; a longer one is fetched again.
 constexpr DWORD kShortPathBuffer = 300;
 
 }  // namespace
-
-bool FileExists(std::wstring_view path) {
-    const std::wstring pattern = ExtendedLengthPath(path);
-    WIN32_FIND_DATAW entry;
-    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
-            error == ERROR_INVALID_NAME) {
-            return false;
-        }
-        throw FileSearchError(error);
-    }
-    do {
-        if ((entry.dwFileAttributes & kNotOrdinary) == 0) return true;
-    } while (::FindNextFileW(find.get(), &entry));
-    return false;
-}
 
 std::wstring ShortPathName(std::wstring_view path) {
     const std::wstring_view trimmed = TrimTrailingSpaces(path);

@@ -1,34 +1,17 @@
-// Stateless routines over Windows: whether a file exists, the short form of a
-// path, and the search for a top-level window by its title. The Unicode
-// functions are used throughout, so names outside the ANSI code page work.
+// Stateless routines over Windows: the short form of a path, and the search
+// for a top-level window by its title. The Unicode functions are used
+// throughout, so names outside the ANSI code page work.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "player/title_match.h"
 
 namespace velmoria {
-
-// A directory search that failed for another reason than "nothing there"
-// (a drive that is not ready, say).
-class FileSearchError : public std::runtime_error {
-public:
-    explicit FileSearchError(DWORD error) : std::runtime_error("file search failed"), error_(error) {}
-    DWORD error() const { return error_; }
-
-private:
-    DWORD error_;
-};
-
-// True when the path (wildcards allowed) names at least one ordinary file:
-// read-only and archived files count; folders, hidden and system files do not.
-// Throws FileSearchError when the search itself fails.
-bool FileExists(std::wstring_view path);
 
 // The 8.3 form of a path, without the path's trailing spaces; empty when there
 // is none (a missing file, say). Never fails.
