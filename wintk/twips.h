@@ -4,6 +4,8 @@
 // MulDiv does), everywhere.
 #pragma once
 
+#include <initializer_list>
+
 namespace velmoria {
 
 inline constexpr int kTwipsPerInch = 1440;
@@ -49,5 +51,18 @@ static_assert(NearestArtPercent(96) == 100 && NearestArtPercent(120) == 150 && N
 static_assert(NearestArtPercent(168) == 200 && NearestArtPercent(119) == 100 && NearestArtPercent(192) == 200 && NearestArtPercent(288) == 200);
 static_assert(TwipsToPixels(3615, 96) == 241 && TwipsToPixels(3750, 96) == 250);
 static_assert(TwipsToPixels(1880, 120) == 157 && TwipsToPixels(-15, 96) == -1);
+// Deep folders: the indent grows a level at a time, then stops where a name
+// would no longer have room.
+static_assert([] {
+    for (const int dpi : {96, 144}) {
+        const int width = TwipsToPixels(1755, dpi);
+        if (FolderIndentPixels(3, dpi, width) != 3 * TwipsToPixels(120, dpi)) return false;
+        for (int level = 1; level <= 64; ++level) {
+            const int indent = FolderIndentPixels(level, dpi, width);
+            if (indent < FolderIndentPixels(level - 1, dpi, width) || indent > width / 3) return false;
+        }
+    }
+    return true;
+}());
 
 }  // namespace velmoria

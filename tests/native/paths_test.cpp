@@ -1,9 +1,8 @@
-// Paths, player kinds, file patterns, title matching, command-line pieces and
+// Paths, file patterns, title matching, command-line pieces and
 // type-ahead: the text rules everything else stands on.
 #include <gtest/gtest.h>
 
 #include "base/paths.h"
-#include "wintk/twips.h"
 #include "player/command_line.h"
 #include "player/title_match.h"
 
@@ -67,19 +66,6 @@ TEST(FindByPrefix, QuickLettersSpellOnePrefix) {
     const std::tuple<const wchar_t*, int, int> cases[] = {{L"z", 0, 3}, {L"ZE", 3, 4}, {L"b", 3, 1},
                                                           {L"bbb", 1, 2}, {L"zq", 3, -1}, {L"a", -1, 0}};
     for (const auto& [prefix, from, found] : cases) EXPECT_EQ(FindByPrefix(names, prefix, from), found) << prefix;
-}
-
-// Deep folders: the indent grows a level at a time, then stops where a name
-// would no longer have room.
-TEST(FolderIndentPixels, GrowsByLevelsButLeavesTwoThirdsOfTheList) {
-    for (int dpi : {96, 144}) {
-        const int width = TwipsToPixels(1755, dpi);
-        EXPECT_EQ(FolderIndentPixels(3, dpi, width), 3 * TwipsToPixels(120, dpi));
-        for (int level = 1; level <= 64; ++level) {
-            EXPECT_GE(FolderIndentPixels(level, dpi, width), FolderIndentPixels(level - 1, dpi, width));
-            EXPECT_LE(FolderIndentPixels(level, dpi, width), width / 3);
-        }
-    }
 }
 
 }  // namespace
