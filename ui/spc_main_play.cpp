@@ -60,9 +60,12 @@ bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // it back, with the keyboard where it was. The system settles the hidden
 // window's foreground a moment later, so this looks again for a short while,
 // taking it back only from nobody: never from a program the user went to.
+// A hidden or minimised window in front (the player's, before the system
+// settles) is nobody too: no user can have gone to it.
 void SpcMain::TakeKeyboardBack() {
     const HWND front = ::GetForegroundWindow();
-    if (front != hwnd() && (front == nullptr || front == ::GetDesktopWindow()) && ::IsWindowVisible(hwnd())) {
+    const bool nobody = front == nullptr || front == ::GetDesktopWindow() || !::IsWindowVisible(front) || ::IsIconic(front);
+    if (front != hwnd() && nobody && ::IsWindowVisible(hwnd())) {
         ::SetForegroundWindow(hwnd());
         const HWND focus = focusBeforePlay_ && ::IsChild(hwnd(), focusBeforePlay_) ? focusBeforePlay_ : Item(IDC_spcFile);
         ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);

@@ -132,7 +132,7 @@ TEST_F(PlayTest, APlayerLeftByAnEarlierRunIsAdoptedAfterARestart) {
         EXPECT_TRUE(!classic || players.CommandLines(player).back().ends_with(L".SPC -z "));
         EXPECT_TRUE(players.WaitForLog(player, L"cwd=[" + ParentFolder(players.Path(player)) + L"]"));  // its own folder
         EXPECT_TRUE(players.WaitForLog(player, L"shown"));
-        EXPECT_EQ(::GetForegroundWindow(), main->hwnd());
+        EXPECT_TRUE(Pump([&] { return ::GetForegroundWindow() == main->hwnd(); })) << Ascii(player);
         main->mnuExit_Click();
         main.reset();
         ASSERT_TRUE(ProcessRunning(id));
