@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <utility>
@@ -56,6 +57,10 @@ bool FileList::Select(std::wstring_view name) {
 
 namespace {
 
+// How often, at most, titles beyond the first screen are handed to the window.
+constexpr ULONGLONG kTitleBatchMs = 50;
+constexpr int kTitleReaders = 2;
+
 // A song's details from the cache, or read and kept there; nothing for a
 // file that has gone or is no song. Runs on pool threads.
 std::optional<SongDetails> CachedDetails(TitleCache& cache, const FileList::SongReader& reader,
@@ -88,6 +93,8 @@ struct FileList::TitleRead {
     std::mutex mutex;
     unsigned filling = 0;
     std::vector<std::pair<int, std::wstring>> arrived;  // index, title
+    bool told = false;  // a message about them is on its way
+    ULONGLONG lastTold = 0;
 };
 
 FileList::FileList(BrowseEvents& owner)
@@ -120,43 +127,65 @@ void FileList::ReadTitles() {
         std::wstring folder;
         std::vector<std::pair<int, std::wstring>> files;  // index, name: the rows on screen first
         SongReader reader;
+        std::size_t screenRows;
+        std::atomic<std::size_t> next{0};  // the first file no reader has taken
     };
-    auto job = std::make_unique<Job>(Job{titleRead_, titles_, 0, hwnd(), folder_, {}, songReader});
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const int rowHeight = std::max(1, static_cast<int>(::SendMessageW(hwnd(), LB_GETITEMHEIGHT, 0, 0)));
+    auto job = std::make_shared<Job>(titleRead_, titles_, 0, hwnd(), folder_,
+                                     std::vector<std::pair<int, std::wstring>>{}, songReader,
+                                     static_cast<std::size_t>(client.bottom / rowHeight + 1));
     {
         const std::lock_guard lock(titleRead_->mutex);
         job->filling = ++titleRead_->filling;
         titleRead_->arrived.clear();
+        titleRead_->told = false;
     }
     SetLabels(std::vector<std::wstring>(static_cast<std::size_t>(Count())));
     const int top = std::max(0, static_cast<int>(::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0)));
     job->files.reserve(static_cast<std::size_t>(Count()));
     for (int i = 0; i < Count(); ++i) job->files.emplace_back((top + i) % Count(), Entry((top + i) % Count()));
     auto work = [](void* parameter) noexcept -> DWORD {
-        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
-        for (const auto& [index, name] : read->files) {
+        const std::unique_ptr<std::shared_ptr<Job>> held(static_cast<std::shared_ptr<Job>*>(parameter));
+        Job& read = **held;
+        TitleRead& shared = *read.shared;
+        // Each title of the rows on screen is told at once; the rest in
+        // batches, since a message per title would cost the window (and,
+        // under Wine, the reads) more than the reads themselves.
+        auto tell = [&read, &shared](bool now) {
+            if (shared.told || shared.arrived.empty()) return;
+            if (!now && ::GetTickCount64() - shared.lastTold < kTitleBatchMs) return;
+            shared.told = true;
+            shared.lastTold = ::GetTickCount64();
+            ::PostMessageW(read.list, kListNews, 0, 0);
+        };
+        for (std::size_t n = read.next++; n < read.files.size(); n = read.next++) {
+            const auto& [index, name] = read.files[n];
             std::wstring title;
             try {
                 if (const std::optional<SongDetails> details =
-                        CachedDetails(*read->cache, read->reader, JoinPath(read->folder, name))) {
+                        CachedDetails(*read.cache, read.reader, JoinPath(read.folder, name))) {
                     title = DecodeTagText(details->title, EncodingOf(details->title));
                 }
             } catch (...) {
                 TraceSwallowed("reading a song's title");
             }
-            if (title.empty()) continue;
-            bool first = false;
-            {
-                const std::lock_guard lock(read->shared->mutex);
-                if (read->shared->filling != read->filling) return 0;  // the list has moved on
-                first = read->shared->arrived.empty();
-                read->shared->arrived.emplace_back(index, std::move(title));
-            }
-            // One message for all that arrives until the window takes them.
-            if (first) ::PostMessageW(read->list, kListNews, 0, 0);
+            const std::lock_guard lock(shared.mutex);
+            if (shared.filling != read.filling) return 0;  // the list has moved on
+            if (!title.empty()) shared.arrived.emplace_back(index, std::move(title));
+            tell(n < read.screenRows);
         }
+        const std::lock_guard lock(shared.mutex);
+        if (shared.filling == read.filling) tell(true);
         return 0;
     };
-    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) job.release();
+    // Two readers: a file's open waits on the disk (or the share, or under
+    // Wine its server) far more than on a processor.
+    for (int reader = 0; reader < kTitleReaders; ++reader) {
+        auto held = std::make_unique<std::shared_ptr<Job>>(job);
+        if (::QueueUserWorkItem(work, held.get(), WT_EXECUTELONGFUNCTION)) held.release();
+    }
 }
 
 std::wstring FileList::TipText(int index) {
@@ -209,8 +238,9 @@ void FileList::OnNews() {
     {
         const std::lock_guard lock(titleRead_->mutex);
         titles.swap(titleRead_->arrived);
+        titleRead_->told = false;
     }
-    for (auto& [index, title] : titles) SetLabel(index, std::move(title));
+    if (!titles.empty()) SetSomeLabels(std::move(titles));
     std::optional<std::wstring> text;
     int index = -1;
     {

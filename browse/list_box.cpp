@@ -60,14 +60,23 @@ void BrowseListBox::SetLabels(std::vector<std::wstring> labels) {
     ::InvalidateRect(list_, nullptr, TRUE);
 }
 
-void BrowseListBox::SetLabel(int index, std::wstring label) {
-    const auto i = static_cast<std::size_t>(index);
-    if (i >= labels_.size() || labels_[i] == label) return;
-    labels_[i] = std::move(label);
-    RECT row;
-    if (::SendMessageW(list_, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
-        ::InvalidateRect(list_, &row, TRUE);
+void BrowseListBox::SetSomeLabels(std::vector<std::pair<int, std::wstring>> labels) {
+    // Asking for the rectangle of each of thousands of rows costs the window
+    // more than reading their titles costs the pool: one look at what is on
+    // screen, one repaint of it.
+    const int top = static_cast<int>(::SendMessageW(list_, LB_GETTOPINDEX, 0, 0));
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    const int rowHeight = std::max(1, static_cast<int>(::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0)));
+    const int bottom = top + client.bottom / rowHeight;  // the last row even partly shown
+    bool onScreen = false;
+    for (auto& [index, label] : labels) {
+        const auto i = static_cast<std::size_t>(index);
+        if (i >= labels_.size() || labels_[i] == label) continue;
+        labels_[i] = std::move(label);
+        onScreen = onScreen || (index >= top && index <= bottom);
     }
+    if (onScreen) ::InvalidateRect(list_, nullptr, TRUE);
 }
 
 void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected) {

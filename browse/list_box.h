@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/paths.h"
@@ -54,7 +55,9 @@ protected:
     // Labels to show instead of the entries, one for each or none at all;
     // an empty label shows its entry.
     void SetLabels(std::vector<std::wstring> labels);
-    void SetLabel(int index, std::wstring label);
+    // Labels for some rows (index, label), as they arrive; only the rows on
+    // screen are repainted.
+    void SetSomeLabels(std::vector<std::pair<int, std::wstring>> labels);
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
