@@ -187,7 +187,7 @@ TEST_F(BadInput, ALargeFolderListsAndItsLastSongPlays) {
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     PressKey('T', true);
     const int last = main->spcFile().Count() - 1;
-    EXPECT_TRUE(Pump([&] { return main->spcFile().Shown(last) == L"Last of many"; }));
+    EXPECT_TRUE(PumpUntil([&] { return main->spcFile().Shown(last) == L"Last of many"; }, 60s, main->hwnd(), main->accelerators()));
     ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, static_cast<WPARAM>(last), 0);
     main->cmdPlay_Click();
     EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Last of many]"));
