@@ -62,17 +62,18 @@ constexpr ULONGLONG kTitleBatchMs = 50;
 constexpr int kTitleReaders = 2;
 
 // A song's details from the cache, or read and kept there; nothing for a
-// file that has gone or is no song. Runs on pool threads.
+// file that has gone or is no song. Runs on pool threads. A file never read
+// is not looked up first: the read gives its stamp.
 std::optional<SongDetails> CachedDetails(TitleCache& cache, const FileList::SongReader& reader,
                                          const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    const TitleCache::Stamp stamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
-                                  (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                      data.ftLastWriteTime.dwLowDateTime};
-    if (std::optional<std::optional<SongDetails>> kept = cache.Find(path, stamp)) return std::move(*kept);
-    std::optional<SongDetails> details = reader(path);
-    cache.Keep(path, stamp, details);
+    if (cache.Knows(path)) {
+        const std::optional<FileStamp> stamp = StampOf(path);
+        if (!stamp) return std::nullopt;
+        if (std::optional<std::optional<SongDetails>> kept = cache.Find(path, *stamp)) return std::move(*kept);
+    }
+    std::optional<FileStamp> stamp;
+    std::optional<SongDetails> details = reader(path, &stamp);
+    if (stamp) cache.Keep(path, *stamp, details);
     return details;
 }
 

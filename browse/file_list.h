@@ -55,7 +55,7 @@ protected:
 
 public:
     // Reads a song's details; it may block for as long as the file's drive takes.
-    using SongReader = std::function<std::optional<SongDetails>(const std::wstring& path)>;
+    using SongReader = std::function<std::optional<SongDetails>(const std::wstring& path, std::optional<FileStamp>* stamp)>;
     SongReader songReader;
 
 private:

@@ -8,7 +8,22 @@
 
 namespace velmoria {
 
-std::optional<SongDetails> ReadSongFile(const std::wstring& path) {
+namespace {
+
+FileStamp StampFrom(DWORD sizeHigh, DWORD sizeLow, FILETIME written) {
+    return {(std::uint64_t{sizeHigh} << 32) | sizeLow,
+            (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime};
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return StampFrom(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+}
+
+std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<FileStamp>* stamp) {
     // Verbatim, so that a song named COM1.spc or AUX.spc (from a NAS or an
     // archive) is read as a file, not the serial port it would name.
     const UniqueFile file(::CreateFileW(VerbatimPath(path).c_str(), GENERIC_READ,
@@ -22,6 +37,13 @@ std::optional<SongDetails> ReadSongFile(const std::wstring& path) {
         bytes.resize(got);
         return bytes;
     };
+    // The stamp from the handle itself: no second look up of the path, and
+    // the file it describes is the one read.
+    if (LARGE_INTEGER size; stamp && ::GetFileSizeEx(file.get(), &size)) {
+        if (FILETIME written; ::GetFileTime(file.get(), nullptr, nullptr, &written)) {
+            *stamp = StampFrom(static_cast<DWORD>(size.QuadPart >> 32), static_cast<DWORD>(size.QuadPart), written);
+        }
+    }
     const std::string head = read(kSpcHeaderBytes);
     std::string extended;
     LARGE_INTEGER offset;

@@ -2,6 +2,7 @@
 // only, never the sound data between them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -9,9 +10,20 @@
 
 namespace velmoria {
 
+// A file's size and last write time: what tells whether it changed.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // Nothing when the file has gone, cannot be read or is no SPC file. It blocks
-// for as long as the file's drive takes. path: a full path.
-std::optional<SongDetails> ReadSongFile(const std::wstring& path);
+// for as long as the file's drive takes. path: a full path. stamp, when given,
+// receives the stamp of the file that was read (nothing when none was).
+std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<FileStamp>* stamp = nullptr);
+
+// The stamp of a file by its path; nothing when it has gone.
+std::optional<FileStamp> StampOf(const std::wstring& path);
 
 // A tag's bytes as text, in the encoding the tag's bytes were found to be in.
 std::wstring DecodeTagText(std::string_view bytes, TagEncoding encoding);

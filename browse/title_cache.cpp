@@ -11,6 +11,11 @@ std::optional<std::optional<SongDetails>> TitleCache::Find(const std::wstring& p
     return found->second.details;
 }
 
+bool TitleCache::Knows(const std::wstring& path) const {
+    const std::lock_guard lock(mutex_);
+    return entries_.contains(path);
+}
+
 void TitleCache::Keep(const std::wstring& path, Stamp stamp, std::optional<SongDetails> details) {
     const std::lock_guard lock(mutex_);
     entries_[path] = Entry{stamp, std::move(details)};

@@ -9,18 +9,17 @@
 #include <string>
 #include <unordered_map>
 
+#include "browse/song_file.h"
 #include "spc/spc_tag.h"
 
 namespace velmoria {
 
 class TitleCache {
 public:
-    struct Stamp {
-        std::uint64_t size = 0;
-        std::uint64_t writeTime = 0;
-        bool operator==(const Stamp&) const = default;
-    };
+    using Stamp = FileStamp;
 
+    // Whether anything was kept for the path, however old.
+    bool Knows(const std::wstring& path) const;
     // What was read of the file as it was then (nothing inside for a file
     // that is no song); nothing when it changed or was never read.
     std::optional<std::optional<SongDetails>> Find(const std::wstring& path, Stamp stamp) const;

@@ -51,9 +51,9 @@ TEST_F(BrowsingTest, ThePointerRestingOnASongShowsItsNameAndTag) {
     }
     StartWith(players.Path(L"WINSPC"));
     const UniqueKernelHandle slowDrive(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    main->spcFile().songReader = [event = slowDrive.get(), read = main->spcFile().songReader](const std::wstring& path) {
+    main->spcFile().songReader = [event = slowDrive.get(), read = main->spcFile().songReader](const std::wstring& path, auto stamp) {
         ::WaitForSingleObject(event, 10000);
-        return read(path);
+        return read(path, stamp);
     };
     auto tip = [&]() -> std::wstring {
         const HWND window = main->spcFile().tipWindow();
@@ -127,17 +127,22 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
         return texts;
     };
     auto reads = std::make_shared<std::atomic<int>>(0);
-    main->spcFile().songReader = [reads, read = main->spcFile().songReader](const std::wstring& path) {
+    main->spcFile().songReader = [reads, read = main->spcFile().songReader](const std::wstring& path, auto stamp) {
         ++*reads;
-        return read(path);
+        return read(path, stamp);
     };
     ClickAt(EntryPoint(IDC_spcFile, 3));
     PressKey('T', true);
-    const std::vector<std::wstring> titles{L"Zebra Theme", L"\u30DE\u30EA\u30AA", L"a-03.spc", L"a-04.spc"};
+    std::vector<std::wstring> titles{L"Zebra Theme", L"\u30DE\u30EA\u30AA", L"a-03.spc", L"a-04.spc"};
     EXPECT_TRUE(Pump([&] { return shown() == titles; })) << Ascii(shown()[0]);
     main->spcDirectory_Change();  // the folder read again: its files are not
     EXPECT_TRUE(Pump([&] { return shown() == titles; }));
     EXPECT_EQ(reads->load(), 4);
+    WriteBytes(work / L"a-03.spc", SpcFileBytes("Now Titled", "G"));  // changed since: read again
+    titles[2] = L"Now Titled";
+    main->spcDirectory_Change();
+    EXPECT_TRUE(Pump([&] { return shown() == titles; }));
+    EXPECT_EQ(reads->load(), 5);
     PressKey('Z');
     EXPECT_TRUE(Pump([&] { return main->spcFile().ListIndex() == 0; }));
     wchar_t text[64] = L"";

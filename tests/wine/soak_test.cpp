@@ -116,7 +116,7 @@ TEST_F(Soak, PlayingThroughManySongsKeepsTheProcessFlat) {
     ASSERT_TRUE(window.OpenPath(set.path(), false));
     window.mnuPlayAll_Click();
     const std::wstring tenth = std::to_wstring(std::max(1, songs / 10) + 1) + L"/";
-    ASSERT_TRUE(PumpUntil([&] { return WindowText(window.hwnd()).starts_with(tenth); }, 60s));
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(window.hwnd()).starts_with(tenth); }, std::chrono::seconds(songs / 3 + 30)));
     const ResourceCounts first = CountResources();
     ASSERT_TRUE(PumpUntil([&] { return !window.PlaysThrough(); }, std::chrono::seconds(songs * 3 + 30)));
     const ResourceCounts last = CountResources();
