@@ -20,11 +20,13 @@ protected:
 };
 
 TEST_F(BrowsingTest, ListsShowTheFolderPathSubfoldersAndOrdinarySpcFilesSorted) {
-    for (const wchar_t* name : {L"b.SPC", L"a.spc", L"C.Spc", L"hidden.spc", L"x.txt", L"y.spcx"}) WriteBytes(work / name, "x");
+    for (const wchar_t* name : {L"b.SPC", L"a.spc", L"C.Spc", L"\u00C9b.spc", L"\u00E9a.spc", L"hidden.spc", L"x.txt", L"y.spcx"}) {
+        WriteBytes(work / name, "x");
+    }
     for (const wchar_t* name : {L"Music", L"albums", L"folder.spc", L".hidden"}) MakeFolder(work / name);
     for (const wchar_t* name : {L"hidden.spc", L".hidden"}) ::SetFileAttributesW((work / name).c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateMain();
-    EXPECT_THAT(Entries(main->spcFile()), ElementsAre(L"a.spc", L"b.SPC", L"C.Spc"));
+    EXPECT_THAT(Entries(main->spcFile()), ElementsAre(L"a.spc", L"b.SPC", L"C.Spc", L"\u00E9a.spc", L"\u00C9b.spc"));
     EXPECT_EQ(main->spcFile().ListIndex(), -1);
     EXPECT_THAT(Entries(main->spcDirectory()),
                 ElementsAre(L"C:\\", L"velmoria-tests", work.path().substr(work.path().rfind(L'\\') + 1), L"albums",
