@@ -226,9 +226,12 @@ void TitleFigures() {
         std::vector<std::wstring> names;
         for (int i = 0; i < files.Count(); ++i) names.push_back(files.Entry(i));
         const int rows = 25;
+        // Whether the first count rows are titled; each row is looked at
+        // until it is, so that the looking costs the read nothing.
+        int untitled = 0;
         auto titled = [&](int count) {
-            for (int i = 0; i < count; ++i) if (files.Shown(i) == files.Entry(i)) return false;
-            return true;
+            while (untitled < count && files.Shown(untitled) != files.Entry(untitled)) ++untitled;
+            return untitled >= count;
         };
         const std::size_t before = HeapBytesInUse();
         // Another thread asks the window all the while, as the user's input would.
