@@ -131,12 +131,10 @@ void FileList::ReadTitles() {
         std::size_t screenRows;
         std::atomic<std::size_t> next{0};  // the first file no reader has taken
     };
-    RECT client{};
-    ::GetClientRect(hwnd(), &client);
-    const int rowHeight = std::max(1, static_cast<int>(::SendMessageW(hwnd(), LB_GETITEMHEIGHT, 0, 0)));
+    const ScreenRows rows = RowsOnScreen();
     auto job = std::make_shared<Job>(titleRead_, titles_, 0, hwnd(), folder_,
                                      std::vector<std::pair<int, std::wstring>>{}, songReader,
-                                     static_cast<std::size_t>(client.bottom / rowHeight + 1));
+                                     static_cast<std::size_t>(rows.count));
     {
         const std::lock_guard lock(titleRead_->mutex);
         job->filling = ++titleRead_->filling;
@@ -144,9 +142,8 @@ void FileList::ReadTitles() {
         titleRead_->told = false;
     }
     SetLabels(std::vector<std::wstring>(static_cast<std::size_t>(Count())));
-    const int top = std::max(0, static_cast<int>(::SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0)));
     job->files.reserve(static_cast<std::size_t>(Count()));
-    for (int i = 0; i < Count(); ++i) job->files.emplace_back((top + i) % Count(), Entry((top + i) % Count()));
+    for (int i = 0; i < Count(); ++i) job->files.emplace_back((rows.top + i) % Count(), Entry((rows.top + i) % Count()));
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<std::shared_ptr<Job>> held(static_cast<std::shared_ptr<Job>*>(parameter));
         Job& read = **held;

@@ -30,7 +30,7 @@ void SortByName(std::vector<std::wstring>& names) {
         ascii = ascii && c < 0x80;
         if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - (L'a' - L'A'));
     }
-    if (!ascii && !keys.empty()) ::CharUpperBuffW(keys.data(), static_cast<DWORD>(keys.size()));
+    if (!ascii) ::CharUpperBuffW(keys.data(), static_cast<DWORD>(keys.size()));
     const std::wstring_view all(keys);
     std::vector<std::size_t> order(names.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;

@@ -64,19 +64,22 @@ void BrowseListBox::SetSomeLabels(std::vector<std::pair<int, std::wstring>> labe
     // Asking for the rectangle of each of thousands of rows costs the window
     // more than reading their titles costs the pool: one look at what is on
     // screen, one repaint of it.
-    const int top = static_cast<int>(::SendMessageW(list_, LB_GETTOPINDEX, 0, 0));
-    RECT client{};
-    ::GetClientRect(list_, &client);
-    const int rowHeight = std::max(1, static_cast<int>(::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0)));
-    const int bottom = top + client.bottom / rowHeight;  // the last row even partly shown
+    const ScreenRows rows = RowsOnScreen();
     bool onScreen = false;
     for (auto& [index, label] : labels) {
         const auto i = static_cast<std::size_t>(index);
         if (i >= labels_.size() || labels_[i] == label) continue;
         labels_[i] = std::move(label);
-        onScreen = onScreen || (index >= top && index <= bottom);
+        onScreen = onScreen || (index >= rows.top && index < rows.top + rows.count);
     }
     if (onScreen) ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+BrowseListBox::ScreenRows BrowseListBox::RowsOnScreen() const {
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    const int rowHeight = std::max(1, static_cast<int>(::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0)));
+    return {std::max(0, static_cast<int>(::SendMessageW(list_, LB_GETTOPINDEX, 0, 0))), client.bottom / rowHeight + 1};
 }
 
 void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int> indents, int selected) {

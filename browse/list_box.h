@@ -58,6 +58,12 @@ protected:
     // Labels for some rows (index, label), as they arrive; only the rows on
     // screen are repainted.
     void SetSomeLabels(std::vector<std::pair<int, std::wstring>> labels);
+    // The rows on screen: the top one and how many fit, the last even partly.
+    struct ScreenRows {
+        int top;
+        int count;
+    };
+    ScreenRows RowsOnScreen() const;
     virtual void DrawGlyph(HDC, const RECT&, int, bool) const {}
     virtual bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);

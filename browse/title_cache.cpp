@@ -4,7 +4,7 @@
 
 namespace velmoria {
 
-std::optional<std::optional<SongDetails>> TitleCache::Find(const std::wstring& path, Stamp stamp) const {
+std::optional<std::optional<SongDetails>> TitleCache::Find(const std::wstring& path, FileStamp stamp) const {
     const std::lock_guard lock(mutex_);
     const auto found = entries_.find(path);
     if (found == entries_.end() || !(found->second.stamp == stamp)) return std::nullopt;
@@ -16,7 +16,7 @@ bool TitleCache::Knows(const std::wstring& path) const {
     return entries_.contains(path);
 }
 
-void TitleCache::Keep(const std::wstring& path, Stamp stamp, std::optional<SongDetails> details) {
+void TitleCache::Keep(const std::wstring& path, FileStamp stamp, std::optional<SongDetails> details) {
     const std::lock_guard lock(mutex_);
     entries_[path] = Entry{stamp, std::move(details)};
 }

@@ -16,18 +16,16 @@ namespace velmoria {
 
 class TitleCache {
 public:
-    using Stamp = FileStamp;
-
     // Whether anything was kept for the path, however old.
     bool Knows(const std::wstring& path) const;
     // What was read of the file as it was then (nothing inside for a file
     // that is no song); nothing when it changed or was never read.
-    std::optional<std::optional<SongDetails>> Find(const std::wstring& path, Stamp stamp) const;
-    void Keep(const std::wstring& path, Stamp stamp, std::optional<SongDetails> details);
+    std::optional<std::optional<SongDetails>> Find(const std::wstring& path, FileStamp stamp) const;
+    void Keep(const std::wstring& path, FileStamp stamp, std::optional<SongDetails> details);
 
 private:
     struct Entry {
-        Stamp stamp;
+        FileStamp stamp;
         std::optional<SongDetails> details;
     };
     mutable std::mutex mutex_;
