@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace velmoria {
 namespace {
 
@@ -223,35 +225,9 @@ bool IsShiftJisPairs(std::string_view bytes) {
 
 bool IsUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1;
-            code = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2;
-            code = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3;
-            code = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i <= extra) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-        if (code < least[extra] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
-        i += extra + 1;
+        const std::optional<Utf8Char> c = DecodeUtf8At(bytes, i);
+        if (!c) return false;
+        i += c->length;
     }
     return true;
 }
