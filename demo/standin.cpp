@@ -61,12 +61,31 @@ std::string Utf8(std::wstring_view text) {
 
 void Log(std::wstring_view line) {
     const std::string text = std::to_string(::GetTickCount64()) + " " + Utf8(line) + "\n";
-    const HANDLE file = ::CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
+    // Copies of a player write the same log at the same moment (the running
+    // one as it ends, the one that handed it "-q"). Wine's appends do not
+    // keep both lines then, and an open may fail for an instant, so the
+    // writers take turns by a mutex named after the log, and an open is
+    // tried again.
+    std::wstring name = L"Local\\velmoria-standin-log-";
+    for (const wchar_t c : g_logPath) name += c == L'\\' ? L'/' : c;
+    const HANDLE turn = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (turn) ::WaitForSingleObject(turn, 5000);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        if (attempt > 0) ::Sleep(10);
+        file = ::CreateFileW(g_logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        ::SetFilePointer(file, 0, nullptr, FILE_END);
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        ::CloseHandle(file);
+    }
+    if (turn) {
+        ::ReleaseMutex(turn);
+        ::CloseHandle(turn);
+    }
 }
 
 Options ReadOptions() {
