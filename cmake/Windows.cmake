@@ -41,6 +41,7 @@ add_library(velmoria_win STATIC
     wintk/picture.cpp
     wintk/process_watch.cpp
     wintk/process_setup.cpp
+    wintk/run_folder.cpp
     wintk/win_text.cpp
     player/win_player_system.cpp
     player/win_routines.cpp

@@ -57,9 +57,9 @@ public:
     // Whether every character of text has its form in the ANSI code page,
     // which classic players read their command line in.
     virtual bool FitsCodePage(std::wstring_view text) = 0;
-    // A copy of a song (or a hard link to it) under a plain ASCII name in
-    // Velmoria's own temporary folder, as a short path; throws PlayerError
-    // when none can be made.
+    // A copy of a song under a plain ASCII name in this run's own temporary
+    // folder, as a short path; throws PlayerError when none can be made (a
+    // file past kSongCopyMaxBytes is no song and is not copied).
     virtual std::wstring PlainCopy(std::wstring_view songPath) = 0;
     // Starts a process in a working folder without waiting for it; throws
     // PlayerError when it cannot.
@@ -88,6 +88,8 @@ inline constexpr std::wstring_view kErrorMessage = L"Error!";
 // gives up rather than type into another program. It returns as soon as the
 // window is in front; the bound only matters on a machine under load.
 inline constexpr int kForegroundWaitMs = 2000;
+// The largest file copied as a song: an SPC file is under 128 KiB.
+inline constexpr unsigned long kSongCopyMaxBytes = 128 * 1024;
 // How long a play waits for a new SPCPlay's window, to hide it.
 inline constexpr int kPlayerWindowWaitMs = 2000;
 

@@ -87,44 +87,57 @@ bool Win32PlayerSystem::FitsCodePage(std::wstring_view text) { return ToAnsi(tex
 
 namespace {
 
-std::wstring SongCopyFolder() {
-    wchar_t temp[MAX_PATH + 1] = L"";
-    const DWORD length = ::GetTempPathW(ARRAYSIZE(temp), temp);
-    return length == 0 || length > MAX_PATH ? std::wstring() : JoinPath(temp, L"Velmoria");
+constexpr std::wstring_view kSongCopyPrefix = L"Velmoria-songs-";
+
+// "song" and eight lower-case hex digits, ".spc": the copies' names, which
+// alone are ever deleted.
+bool IsSongCopyName(std::wstring_view name) {
+    constexpr std::wstring_view head = L"song", tail = L".spc";
+    if (name.size() != head.size() + 8 + tail.size() || !name.starts_with(head) || !name.ends_with(tail)) return false;
+    for (const wchar_t c : name.substr(head.size(), 8)) {
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    }
+    return true;
+}
+
+// The song's bytes, refused past kSongCopyMaxBytes: what claims to be a
+// song but is far larger is none, and is not copied.
+std::string ReadSongForCopy(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(VerbatimPath(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size)) throw PlayerError("the song cannot be read", ::GetLastError());
+    if (size.QuadPart > static_cast<LONGLONG>(kSongCopyMaxBytes)) throw PlayerError("too large for a song");
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()) {
+        throw PlayerError("the song cannot be read", ::GetLastError());
+    }
+    return bytes;
 }
 
 }  // namespace
 
+Win32PlayerSystem::Win32PlayerSystem(std::wstring_view tempBase) : copies_(kSongCopyPrefix, IsSongCopyName, tempBase) {}
+
 std::wstring Win32PlayerSystem::PlainCopy(std::wstring_view songPath) {
-    const std::wstring folder = SongCopyFolder();
-    if (folder.empty()) throw PlayerError("no temporary folder", ::GetLastError());
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring source = VerbatimPath(songPath);
+    const std::string bytes = ReadSongForCopy(std::wstring(songPath));
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[32];
         ::wsprintfW(name, L"song%08x.spc", static_cast<unsigned>(::GetTickCount()) + attempt);
-        const std::wstring copy = JoinPath(folder, name);
-        // A hard link where the volume allows, else a copy; never over a file.
-        if (::CreateHardLinkW(copy.c_str(), source.c_str(), nullptr) || ::CopyFileW(source.c_str(), copy.c_str(), TRUE)) {
-            const std::wstring shortPath = velmoria::ShortPathName(copy);
+        if (copies_.WriteNew(name, bytes)) {
+            const std::wstring shortPath = velmoria::ShortPathName(JoinPath(copies_.Path(), name));
             if (!shortPath.empty() && shortPath.find(L' ') == std::wstring::npos && FitsCodePage(shortPath)) return shortPath;
-            ::DeleteFileW(copy.c_str());
-            break;
+            break;  // a temporary folder no classic player can reach: cleared at exit
         }
-        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
+        if (copies_.Path().empty() || ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
     throw PlayerError("no plain copy of the song", ::GetLastError());
 }
 
-void Win32PlayerSystem::ClearOldSongCopies() {
-    const std::wstring folder = SongCopyFolder();
-    if (folder.empty()) return;
-    WIN32_FIND_DATAW entry;
-    const UniqueFind find(::FindFirstFileW(JoinPath(folder, L"song*.spc").c_str(), &entry));
-    if (!find) return;
-    do {
-        ::DeleteFileW(JoinPath(folder, entry.cFileName).c_str());  // one a player still holds stays
-    } while (::FindNextFileW(find.get(), &entry));
+void Win32PlayerSystem::ClearOldSongCopies(std::wstring_view tempBase) {
+    ClearEarlierRunFolders(kSongCopyPrefix, IsSongCopyName, tempBase);
 }
 
 ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) {

@@ -5,12 +5,16 @@
 
 #include "player/play_control.h"
 #include "wintk/process_watch.h"
+#include "wintk/run_folder.h"
 #include "wintk/win_handles.h"
 
 namespace velmoria {
 
 class Win32PlayerSystem : public PlayerSystem {
 public:
+    // tempBase: where this run's folder of song copies goes; empty for the
+    // user's temporary folder.
+    explicit Win32PlayerSystem(std::wstring_view tempBase = {});
     std::wstring ShortPathName(std::wstring_view path) override;
     WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                               std::wstring_view exeName) override;
@@ -22,8 +26,9 @@ public:
     bool SongExists(std::wstring_view path) override;
     bool FitsCodePage(std::wstring_view text) override;
     std::wstring PlainCopy(std::wstring_view songPath) override;
-    // Removes the copies an earlier run made that no player holds open now.
-    static void ClearOldSongCopies();
+    // Removes the copies earlier runs left that no player holds open now,
+    // and nothing else.
+    static void ClearOldSongCopies(std::wstring_view tempBase = {});
     ProcessId StartProcess(std::wstring_view commandLine, ShowStyle style, std::wstring_view folder) override;
     void HideWindow(WindowId window) override;
     void RestoreWindow(WindowId window) override;
@@ -37,6 +42,7 @@ private:
     UniqueKernelHandle lastStarted_;
     ProcessId lastStartedId_ = 0;
     std::unique_ptr<ProcessWatch> watch_;
+    RunFolder copies_;  // this run's song copies, removed at exit
 };
 
 }  // namespace velmoria

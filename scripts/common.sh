@@ -99,6 +99,10 @@ prepare_test_drives() {
         MOUNTED+=("$drives/velmoria-w")
         ln -sfn "$drives/velmoria-w" "$devices/w:"
     fi
+    # A temporary folder where another user planted a link of the form of
+    # Velmoria's own folders, to a music folder.
+    mkdir -p "$drives/velmoria-planted" "$drives/velmoria-planted-music"
+    ln -sfn "$drives/velmoria-planted-music" "$drives/velmoria-planted/Velmoria-songs-0000cafe"
     local source="$SERVICES_DIR/read-only"
     mkdir -p "$source"
     printf 'C:\\P\\WINSPC.EXE\r\n 1 \r\n' >"$source/Velmoria.ini"

@@ -148,6 +148,47 @@ TEST_F(MisbehavingPlayerTest, PlayersThatExitAtOnceOrNeverShowAWindow) {
     }
 }
 
+// The temporary folder the test command prepared holds a link of the copies'
+// folder form to a music folder (Wine cannot make one itself). A start clears
+// only copies of the exact form in real folders of that form; a song is
+// copied only while it is small enough to be one, and its copy goes at exit.
+TEST(SongCopies, OnlyWhatAnEarlierRunWroteIsClearedNeverThroughALink) {
+    const std::wstring temp = L"C:\\velmoria-planted", music = L"C:\\velmoria-planted-music";
+    if (!(::GetFileAttributesW((temp + L"\\Velmoria-songs-0000cafe").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        GTEST_SKIP() << "no planted link: run through scripts/test.sh";
+    }
+    const std::wstring earlier = temp + L"\\Velmoria-songs-0000beef";
+    const std::vector<std::wstring> decoys = {
+        music + L"\\song0000abcd.spc",  earlier + L"\\songbook.spcx",        earlier + L"\\song1.spc2",
+        earlier + L"\\song0000abcd.spc.txt", temp + L"\\Velmoria\\song00000001.spc",
+        temp + L"\\Velmoria-songs-0000bee\\song00000002.spc", temp + L"\\Velmoria-songs-0000beef0\\song00000003.spc"};
+    for (const std::wstring& decoy : decoys) {
+        MakeFolder(ParentFolder(decoy));
+        WriteBytes(decoy, "a user's file");
+    }
+    WriteBytes(earlier + L"\\song0000abcd.spc", "an earlier copy");
+    Win32PlayerSystem::ClearOldSongCopies(temp);
+    EXPECT_EQ(ReadBytes(earlier + L"\\song0000abcd.spc"), "<missing>");
+    for (const std::wstring& decoy : decoys) EXPECT_EQ(ReadBytes(decoy), "a user's file") << Ascii(decoy);
+
+    TempFolder work(L"copies");
+    const std::string song = SpcFileBytes("Copied", "Game");
+    WriteBytes(work / L"song.spc", song);
+    WriteBytes(work / L"large.spc", std::string(kSongCopyMaxBytes + 1, 'x'));
+    std::wstring copy;
+    {
+        Win32PlayerSystem system(temp);
+        copy = system.PlainCopy(work / L"song.spc");
+        EXPECT_EQ(ReadBytes(copy), song);
+        EXPECT_EQ(copy, ShortForm(copy));
+        EXPECT_THROW(system.PlainCopy(work / L"large.spc"), PlayerError);
+        Win32PlayerSystem::ClearOldSongCopies(temp);  // another start meanwhile leaves this run's copy
+        EXPECT_TRUE(ReadBytes(copy) == song);
+    }
+    EXPECT_EQ(ReadBytes(copy), "<missing>");
+    EXPECT_EQ(::GetFileAttributesW(ParentFolder(copy).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // Paths past the old 260-character limit, names outside the code page and
 // large folders: each song reaches the player, whose tag reading proves it
 // got that file.
