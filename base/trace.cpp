@@ -11,6 +11,20 @@
 
 namespace velmoria {
 
+void Trace(const char* what) noexcept {
+    try {
+        const std::string line = std::string(what) + "\n";
+#ifdef _WIN32
+        std::wstring wide(line.begin(), line.end());  // our own ASCII
+        ::OutputDebugStringW(wide.c_str());
+#else
+        std::fputs(line.c_str(), stderr);
+#endif
+    } catch (...) {
+        // Nothing is left to tell it with.
+    }
+}
+
 void TraceSwallowed(const char* where) noexcept {
     try {
         std::string what = "an unknown exception";
@@ -22,13 +36,7 @@ void TraceSwallowed(const char* where) noexcept {
             } catch (...) {
             }
         }
-        const std::string line = std::string("swallowed in ") + where + ": " + what + "\n";
-#ifdef _WIN32
-        std::wstring wide(line.begin(), line.end());  // our own ASCII, and what() is seldom more
-        ::OutputDebugStringW(wide.c_str());
-#else
-        std::fputs(line.c_str(), stderr);
-#endif
+        Trace((std::string("swallowed in ") + where + ": " + what).c_str());
     } catch (...) {
         // Nothing is left to tell it with.
     }

@@ -5,6 +5,8 @@
 
 namespace velmoria {
 
+// A line for a debugger: what the program passed over, and why.
+void Trace(const char* what) noexcept;
 // Call from inside a catch block: names where it was and what was caught.
 void TraceSwallowed(const char* where) noexcept;
 

@@ -45,14 +45,17 @@ void FileList::SetFiles(std::wstring folder, std::vector<std::wstring> names) {
     if (showTitles_) ReadTitles();
 }
 
-bool FileList::Select(std::wstring_view name) {
+int FileList::IndexOf(std::wstring_view name) const {
     for (int i = 0; i < Count(); ++i) {
-        if (EqualsNoCase(Entry(i), name)) {
-            SetListIndex(i);
-            return true;
-        }
+        if (EqualsNoCase(Entry(i), name)) return i;
     }
-    return false;
+    return -1;
+}
+
+bool FileList::Select(std::wstring_view name) {
+    const int index = IndexOf(name);
+    if (index >= 0) SetListIndex(index);
+    return index >= 0;
 }
 
 namespace {

@@ -33,6 +33,9 @@ public:
 
     // Selects the entry of that name (in any case); false when there is none.
     bool Select(std::wstring_view name);
+    int IndexOf(std::wstring_view name) const;  // -1 when there is none
+    // The songs' details read so far, shared with pool threads.
+    std::shared_ptr<TitleCache> titleCache() const { return titles_; }
 
     // Shows each song's title from its tag instead of its file name (the
     // name where it has none), in the names' order. The titles are read on

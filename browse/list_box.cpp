@@ -50,8 +50,21 @@ std::wstring BrowseListBox::Entry(int index) const {
 }
 
 const std::wstring& BrowseListBox::Shown(int index) const {
+    static const std::wstring none;
     const auto i = static_cast<std::size_t>(index);
+    if (i >= names_.size()) return none;
     return i < labels_.size() && !labels_[i].empty() ? labels_[i] : names_[i];
+}
+
+void BrowseListBox::SetMarked(int index) {
+    if (index == marked_) return;
+    for (const int row : {marked_, index}) {
+        RECT rect;
+        if (row >= 0 && ::SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) != LB_ERR) {
+            ::InvalidateRect(list_, &rect, TRUE);
+        }
+    }
+    marked_ = index;
 }
 
 void BrowseListBox::SetLabels(std::vector<std::wstring> labels) {
@@ -86,6 +99,7 @@ void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int>
     HideTip();
     pointed_ = -1;
     labels_.clear();
+    marked_ = -1;
     names_ = std::move(names);
     indents_ = std::move(indents);
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
@@ -98,6 +112,7 @@ void BrowseListBox::SetEntries(std::vector<std::wstring> names, std::vector<int>
 
 void BrowseListBox::FitItemHeight(int dpi) {
     dpi_ = dpi;
+    boldFont_.reset();
     const WindowDc dc(list_);
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
     const SelectedObject selected(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
@@ -133,6 +148,15 @@ void BrowseListBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC,
                    ::GetSysColor(!enabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    if (index == marked_ && !boldFont_) {
+        LOGFONTW face{};
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+        ::GetObjectW(font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+        face.lfWeight = FW_BOLD;
+        boldFont_.reset(::CreateFontIndirectW(&face));
+    }
+    const SelectedObject bold(item.hDC, index == marked_ && boldFont_ ? static_cast<HGDIOBJ>(boldFont_.get())
+                                                                      : ::GetCurrentObject(item.hDC, OBJ_FONT));
     const std::wstring& name = Shown(index);
     ::DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -36,6 +36,9 @@ public:
     // title), else the entry itself. Drawing, type-ahead and LB_GETTEXT
     // follow it.
     const std::wstring& Shown(int index) const;
+    // An entry drawn in bold (the song playing); -1 for none. A new list of
+    // entries marks none.
+    void SetMarked(int index);
 
     // Owner drawing, handed over by the dialog.
     void OnDrawItem(const DRAWITEMSTRUCT& item) override;
@@ -97,6 +100,8 @@ private:
     std::vector<std::wstring> names_;
     std::vector<std::wstring> labels_;  // empty, or one for each name
     std::vector<int> indents_;
+    int marked_ = -1;
+    UniqueFont boldFont_;  // the list's font in bold, for the marked entry
     std::wstring typed_;  // letters typed in quick succession
     LONG lastTypedTime_ = 0;
 };

@@ -31,14 +31,17 @@ add_library(velmoria_win STATIC
     browse/song_file.cpp
     browse/title_cache.cpp
     wintk/buttons.cpp
+    wintk/caption_text.cpp
     wintk/dialog_labels.cpp
     wintk/dialog_modal.cpp
     wintk/dialog_window.cpp
     wintk/dropped_files.cpp
     wintk/fonts.cpp
+    wintk/foreground_watch.cpp
     wintk/message_loop.cpp
     wintk/message_box.cpp
     wintk/picture.cpp
+    wintk/pool_job.cpp
     wintk/process_watch.cpp
     wintk/process_setup.cpp
     wintk/run_folder.cpp

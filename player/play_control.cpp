@@ -21,6 +21,11 @@ PlayOutcome Reported(const char* where, Request request) noexcept {
     PlayOutcome outcome;
     try {
         request(outcome);
+    } catch (const SongError&) {
+        TraceSwallowed(where);
+        outcome.message = kErrorMessage;
+        outcome.icon = MessageIcon::Stop;
+        outcome.songFailed = true;
     } catch (...) {
         TraceSwallowed(where);
         outcome.message = kErrorMessage;
@@ -35,8 +40,8 @@ PlayOutcome PlayControl::Play(const PlayRequest& request) {
     return Reported("play", [&](PlayOutcome& outcome) { DoPlay(request, outcome); });
 }
 
-PlayOutcome PlayControl::Stop(std::wstring_view caption) {
-    return Reported("stop", [&](PlayOutcome& outcome) { DoStop(caption, outcome); });
+PlayOutcome PlayControl::Stop(bool running) {
+    return Reported("stop", [&](PlayOutcome& outcome) { DoStop(running, outcome); });
 }
 
 void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
@@ -50,6 +55,7 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     if (!system_.SongExists(spcPath)) {
         // Deleted since the list was filled: a player would start with no song.
         outcome.refreshList = true;
+        outcome.songFailed = true;
         return;
     }
     if (row->start == StartForm::QuotedLongPath) {
@@ -79,7 +85,7 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
             outcome.message = kStopFirstMessage;
             return;
         }
-        if (row->whileRunning == WhileRunning::Replace) DoStop(request.caption, outcome);
+        if (row->whileRunning == WhileRunning::Replace) DoStop(request.running, outcome);
     }
     if (row->switches) commandLine += SpcPlaySwitches(request.options);
     const ProcessId process = Start(commandLine, outcome);
@@ -102,8 +108,8 @@ ProcessId PlayControl::Start(std::wstring_view commandLine, PlayOutcome& outcome
     return process;
 }
 
-void PlayControl::DoStop(std::wstring_view caption, PlayOutcome& outcome) {
-    if (caption.empty() || caption.back() != L']') return;
+void PlayControl::DoStop(bool running, PlayOutcome& outcome) {
+    if (!running) return;
     outcome.caption = std::wstring(kIdleCaption);
     const PlayerRow* row = player_.row;
     if (!row) return;

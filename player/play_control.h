@@ -32,6 +32,13 @@ private:
     unsigned long systemError_;
 };
 
+// A failure of the song rather than of the player: it cannot be read or
+// handed over. A play-through passes over such a song.
+class SongError : public PlayerError {
+public:
+    using PlayerError::PlayerError;
+};
+
 // The operating system services the requests use.
 class PlayerSystem {
 public:
@@ -43,8 +50,8 @@ public:
     virtual WindowId FindTitledWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                                       std::wstring_view exeName) = 0;
     // The same search for a process that was just started: waits until it is
-    // ready for input and then at most timeoutMs for a matching window,
-    // keeping this program's windows painted meanwhile. 0 when none came.
+    // ready for input and then at most timeoutMs for a matching window. 0
+    // when none came. The requests that call it run on a pool thread.
     virtual WindowId WaitForWindow(std::wstring_view search, std::int32_t mode, ProcessId process,
                                    std::wstring_view exeName, int timeoutMs) = 0;
     // The first top-level window of a class whose process runs exeName.
@@ -58,7 +65,7 @@ public:
     // which classic players read their command line in.
     virtual bool FitsCodePage(std::wstring_view text) = 0;
     // A copy of a song under a plain ASCII name in this run's own temporary
-    // folder, as a short path; throws PlayerError when none can be made (a
+    // folder, as a short path; throws SongError when none can be made (a
     // file past kSongCopyMaxBytes is no song and is not copied).
     virtual std::wstring PlainCopy(std::wstring_view songPath) = 0;
     // Starts a process in a working folder without waiting for it; throws
@@ -98,7 +105,7 @@ struct PlayRequest {
     std::wstring song;  // the selected file's name; empty when none is selected
     std::wstring folder;
     SpcPlayOptions options;
-    std::wstring caption;  // the caption now: one that ends in "]" says a player runs
+    bool running = false;  // a player this program started or adopted runs now
 };
 
 // What the window is to do after a request.
@@ -109,6 +116,7 @@ struct PlayOutcome {
     ProcessId player = 0;         // a player process now running, to be watched; 0 for none
     bool takeForeground = false;  // a player took the foreground: the window takes it back
     bool refreshList = false;     // the song has gone since the list was filled
+    bool songFailed = false;      // the song, not the player, failed: gone, unreadable or not to be copied
 };
 
 class PlayControl {
@@ -117,8 +125,8 @@ public:
 
     // The play request; never throws: failures end in a message.
     PlayOutcome Play(const PlayRequest& request);
-    // The stop request, given the caption now; never throws.
-    PlayOutcome Stop(std::wstring_view caption);
+    // The stop request, given whether a player runs; never throws.
+    PlayOutcome Stop(bool running);
     // At start-up: a player of the chosen kind that an earlier run left
     // playing becomes this run's player, so that Stop reaches it.
     PlayOutcome AdoptRunningPlayer();
@@ -128,7 +136,7 @@ public:
 
 private:
     void DoPlay(const PlayRequest& request, PlayOutcome& outcome);
-    void DoStop(std::wstring_view caption, PlayOutcome& outcome);
+    void DoStop(bool running, PlayOutcome& outcome);
     ProcessId Start(std::wstring_view commandLine, PlayOutcome& outcome);
     bool StopWithKeyA();
     WindowId FindPlayerWindow(ProcessId process = 0);

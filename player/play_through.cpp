@@ -20,13 +20,31 @@ void PlayThrough::Order(std::optional<std::size_t> first) {
         if (first) order_.erase(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(*first));
         return;
     }
-    for (std::size_t i = order_.size(); i > 1; --i) {
+    Shuffle(0);
+    if (first) std::iter_swap(order_.begin(), std::find(order_.begin(), order_.end(), *first));
+}
+
+// The songs from place from on in a random order.
+void PlayThrough::Shuffle(std::size_t from) {
+    for (std::size_t i = order_.size(); i > from + 1; --i) {
         random_ ^= random_ << 13;  // xorshift: every order is as likely as the next
         random_ ^= random_ >> 17;
         random_ ^= random_ << 5;
-        std::swap(order_[i - 1], order_[random_ % i]);
+        std::swap(order_[i - 1], order_[from + random_ % (i - from)]);
     }
-    if (first) std::iter_swap(order_.begin(), std::find(order_.begin(), order_.end(), *first));
+}
+
+void PlayThrough::SetShuffle(bool shuffle) {
+    if (shuffle == shuffle_) return;
+    shuffle_ = shuffle;
+    if (shuffle_) {
+        Shuffle(place_ + 1);
+        return;
+    }
+    // In the list's order from the song after the current one, round to the start.
+    const std::size_t current = order_[place_];
+    std::sort(order_.begin() + static_cast<std::ptrdiff_t>(place_ + 1), order_.end(),
+              [&](std::size_t a, std::size_t b) { return (a + count_ - current) % count_ < (b + count_ - current) % count_; });
 }
 
 std::optional<std::size_t> PlayThrough::Next() {

@@ -25,9 +25,14 @@ public:
     std::optional<std::size_t> Next();
     // Moves back: the song before, or the current one again at the first.
     std::size_t Previous();
+    // Changed while under way: the songs not yet played are shuffled, or
+    // follow the current one in the list's order; the current one stays.
+    void SetShuffle(bool shuffle);
+    void SetRepeat(bool repeat) { repeat_ = repeat; }
 
 private:
     void Order(std::optional<std::size_t> first);
+    void Shuffle(std::size_t from);
 
     std::size_t count_;
     std::vector<std::size_t> order_;

@@ -31,7 +31,6 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
                                           std::wstring_view exeName, int timeoutMs) {
     const UniqueKernelHandle handle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
     if (!handle) return 0;
-    const HANDLE ended = handle.get();
     // On a loaded machine the player's own start-up can take longer than the
     // wait for its window: that wait counts from when it is ready for input,
     // which is itself waited for at most kReadyWaitMs.
@@ -41,26 +40,19 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
         return now >= deadline ? 0u : static_cast<DWORD>(deadline - now);
     };
     bool idle = false;
+    // This runs on a pool thread: it may simply wait, on the player's end
+    // or on a short while before it looks again.
     while (true) {
         if (const HWND window = velmoria::FindTitledWindow(search, mode, process, exeName)) {
             return reinterpret_cast<WindowId>(window);
         }
         if (remaining() == 0) return 0;
-        // Ready for input usually means its main window exists; until then,
-        // and after it, this thread answers sent messages and repaints, but
-        // leaves the user's input queued: a click now must not start a second
-        // play while this one is unfinished.
+        // Ready for input usually means its main window exists.
         if (!idle && ::WaitForInputIdle(handle.get(), std::min<DWORD>(remaining(), 50)) != WAIT_TIMEOUT) {
             idle = true;
             deadline = std::min(deadline, ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs));
         }
-        const DWORD waited =
-            ::MsgWaitForMultipleObjects(1, &ended, FALSE, std::min<DWORD>(remaining(), 20), QS_SENDMESSAGE | QS_PAINT);
-        if (waited == WAIT_OBJECT_0) return 0;  // the player has ended
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-            ::DispatchMessageW(&message);
-        }
+        if (::WaitForSingleObject(handle.get(), std::min<DWORD>(remaining(), 20)) == WAIT_OBJECT_0) return 0;  // it has ended
     }
 }
 
@@ -107,12 +99,12 @@ std::string ReadSongForCopy(const std::wstring& path) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) throw PlayerError("the song cannot be read", ::GetLastError());
-    if (size.QuadPart > static_cast<LONGLONG>(kSongCopyMaxBytes)) throw PlayerError("too large for a song");
+    if (!file || !::GetFileSizeEx(file.get(), &size)) throw SongError("the song cannot be read", ::GetLastError());
+    if (size.QuadPart > static_cast<LONGLONG>(kSongCopyMaxBytes)) throw SongError("too large for a song");
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD got = 0;
     if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()) {
-        throw PlayerError("the song cannot be read", ::GetLastError());
+        throw SongError("the song cannot be read", ::GetLastError());
     }
     return bytes;
 }
@@ -133,7 +125,7 @@ std::wstring Win32PlayerSystem::PlainCopy(std::wstring_view songPath) {
         }
         if (copies_.Path().empty() || ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    throw PlayerError("no plain copy of the song", ::GetLastError());
+    throw SongError("no plain copy of the song", ::GetLastError());
 }
 
 void Win32PlayerSystem::ClearOldSongCopies(std::wstring_view tempBase) {

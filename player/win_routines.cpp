@@ -50,12 +50,16 @@ HWND FindTitledWindow(std::wstring_view search, std::int32_t mode, DWORD process
     wchar_t title[kTitleCharsExamined + 1];
     for (HWND window = ::FindWindowW(nullptr, nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
         if (::GetParent(window)) continue;
+        // This program's own windows are never a player's (their captions
+        // are made not to match), and asking one of them for its title from a
+        // pool thread would wait on the window's thread.
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == ::GetCurrentProcessId()) continue;
         const int length = ::GetWindowTextW(window, title, ARRAYSIZE(title));
         if (length <= 0) continue;
         if (!TitleMatches(std::wstring_view(title, static_cast<std::size_t>(length)), search, mode)) continue;
         if (process == 0 && exeName.empty()) return window;
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
         if (process != 0 && owner != process) continue;
         if (!exeName.empty() && !EqualsNoCase(FileNameOf(ProcessImagePath(owner)), exeName)) continue;
         return window;

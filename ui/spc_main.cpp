@@ -47,7 +47,6 @@ constexpr int kSamplingVisibleItems = 6;
 
 constexpr DWORD kCheckStyle = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 
-
 // The media keys and the commands they give.
 constexpr std::pair<int, UINT> kMediaKeys[] = {{ID_mnuNext, VK_MEDIA_NEXT_TRACK},
                                                {ID_mnuPrevious, VK_MEDIA_PREV_TRACK},
@@ -78,8 +77,6 @@ constexpr Command kCommands[] = {
     {ID_mnuExit, kFromMenu, &SpcMain::mnuExit_Click},
     {ID_mnuAbout, kFromMenu, &SpcMain::mnuAbout_Click},
     {ID_mnuCredits, kFromMenu, &SpcMain::mnuCredits_Click},
-    {ID_mnuPlay, kFromMenu, &SpcMain::mnuPlay_Click},
-    {ID_mnuStop, kFromMenu, &SpcMain::mnuStop_Click},
     {IDC_cmdPlay, BN_CLICKED, &SpcMain::cmdPlay_Click},
     {IDC_cmdPlay, BN_DOUBLECLICKED, &SpcMain::cmdPlay_Click},
     {IDC_cmdStop, BN_CLICKED, &SpcMain::cmdStop_Click},
@@ -176,12 +173,12 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
     }
 }
 
-// A media key acts as its menu item, or as the Stop button.
+// A media key acts as its menu item, or as the Stop button; Play/Pause with
+// a list playing through stops it, and plays on from that song when pressed again.
 void SpcMain::OnHotKey(int id) {
-    const bool stop = id == IDC_cmdStop;
-    OnCommand(id, stop ? BN_CLICKED : kFromMenu, stop ? Item(id) : nullptr);
+    const bool stop = id == IDC_cmdStop || (id == ID_mnuPlayAll && PlaysThrough());
+    OnCommand(stop ? IDC_cmdStop : id, stop ? BN_CLICKED : kFromMenu, stop ? Item(IDC_cmdStop) : nullptr);
 }
-
 
 void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlID != IDC_cmdPlay) return;
@@ -207,7 +204,8 @@ bool SpcMain::Form_Load() {
     const StartPlan plan = RunStartup(program_);
     if (!plan.show) return false;
     play_.emplace(program_.system, plan.player);
-    Carry(play_->AdoptRunningPlayer());
+    session_.emplace(play_->player().row);
+    Carry(session_->Adopted(play_->AdoptRunningPlayer()));
     if (plan.compact) {
         try {
             ToggleCompact();
@@ -344,9 +342,11 @@ void SpcMain::ToggleCompact() {
 }
 
 void SpcMain::mnuExit_Click() {
-    // Ends at once: a playing player goes on playing, and of the files only
-    // the choices are written, for the folder to open at the next start.
+    // A single play's player goes on playing; a play-through's is stopped
+    // first. Of the files only the choices are written, for the next start.
     StoreChoices(false);
+    if (PlaysThrough()) { closeAfterStop_ = true; Carry(session_->Stop()); }
+    if (closeAfterStop_ && session_->busy()) return;
     ::RemovePropW(hwnd(), kMainWindowProperty);
     ::DestroyWindow(hwnd());
 }

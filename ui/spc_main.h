@@ -1,25 +1,30 @@
 // SpcMain, the main window: the SPC browsing lists on the left; the SPCPlay
-// options, the play picture and the Stop button on the right. It owns the
-// running-state caption and the play control: a handler hands the play
-// control one request and carries out the outcome. Handlers are named after
-// their control and event (cmdPlay_Click).
+// options, the play picture and the Stop button on the right. A handler
+// hands the play session one event and carries out the step it answers
+// with; the play control's requests run on a pool thread meanwhile. Handlers
+// are named after their control and event (cmdPlay_Click).
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/program.h"
 #include "app/startup.h"
 #include "browse/browse_lists.h"
 #include "player/play_control.h"
-#include "player/play_through.h"
+#include "player/play_session.h"
 #include "wintk/dialog_window.h"
+#include "wintk/foreground_watch.h"
 #include "wintk/picture.h"
+#include "wintk/pool_job.h"
 #include "wintk/win_handles.h"
 
 namespace velmoria {
@@ -73,8 +78,7 @@ public:
     void mnuPrevious_Click();
     void mnuShuffle_Click();
     void mnuRepeat_Click();
-    // The play-through under way, if any: its place and count.
-    bool PlaysThrough() const { return through_.has_value(); }
+    bool PlaysThrough() const { return session_ && session_->PlaysThrough(); }
     // Started from its own folder without a folder or song (as from the
     // Start menu, where no songs are): the lists open where the user left off.
     void OpenLastFolder();
@@ -95,7 +99,9 @@ public:
     ProcessId spcPlayTaskId() const { return play_ ? play_->spcPlayTaskId() : 0; }
     // The player process last started or adopted, until the window hears
     // that it has ended; 0 for none.
-    ProcessId runningPlayer() const { return runningPlayer_; }
+    ProcessId runningPlayer() const { return session_ ? session_->player() : 0; }
+    // Whether a request of the play control is out on the pool.
+    bool PlayPending() const { return session_ && session_->busy(); }
 
 private:
     void OnCreate() override;
@@ -108,6 +114,8 @@ private:
     bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCopyData(HWND from, const COPYDATASTRUCT& data) override;
     void OnHotKey(int id) override;
+    void OnActivateApp(bool active) override;
+    void OnEndSession() override { StoreChoices(false); }
 
     // BrowseEvents
     void OnDriveChange() override { spcDrive_Change(); }
@@ -124,31 +132,24 @@ private:
     void OnDropLookedAt();
     // Posted by the player watch when the player's process has ended.
     static constexpr UINT kPlayerEnded = WM_APP + 1;
-    // Posted when a drop has been looked at; the result waits in the drop inbox.
+    // Posted from pool threads and watches; what they found waits in the inbox.
     static constexpr UINT kDropLookedAt = WM_APP + 2;
-    // Posted to look again whether the keyboard came back after a play.
-    static constexpr UINT kTakeKeyboardBack = WM_APP + 3;
-    static constexpr UINT_PTR kForegroundTimer = 1;
-    static constexpr UINT kForegroundCheckMs = 50;
-    static constexpr int kForegroundChecks = 10;
+    static constexpr UINT kForegroundNews = WM_APP + 3;  // who is in front changed
     static constexpr UINT kThroughTick = WM_APP + 4;
-    static constexpr UINT kSongLength = WM_APP + 5;  // wParam: the song's number; lParam: its length in ms
-    static constexpr UINT_PTR kThroughTimer = 2;
-    static constexpr UINT kThroughTickMs = 250;
+    static constexpr UINT kSongRead = WM_APP + 5;
+    static constexpr UINT kPlayDone = WM_APP + 6;  // the play control's request is done
+    static constexpr UINT_PTR kThroughTimer = 2, kForegroundTimer = 3;
+    // A tick of the play-through; how long the foreground is watched after a player let it go.
+    static constexpr UINT kThroughTickMs = 250, kForegroundWatchMs = 5000;
 
-    struct Through {
-        std::wstring folder;
-        std::vector<std::wstring> songs;
-        PlayThrough order;
-        ULONGLONG startedAt;
-        ULONGLONG endsAt;  // 0 until the song's length is known
-    };
-    void PlayThroughSong();
-    void StartThroughSong();
-    void OnThroughTick();
+    void Carry(SessionStep step);
+    void RunPlayJob(std::function<PlayOutcome()> request);
+    void ReadSong(unsigned number, std::wstring path);
     void ShowNowPlaying();
-    void FinishPlayThrough();
-    void EndPlayThrough();
+    void ShowOneMessage(std::wstring_view text, MessageIcon icon);
+    void WatchForeground();
+    void TakeKeyboardBack();
+    void OnPlayDone();
     void ToggleChoice(bool& choice, int id);
 
     void CreateControls();
@@ -162,32 +163,30 @@ private:
     // Writes the choices file; a failure is told when tell is set, traced otherwise.
     void StoreChoices(bool tell);
 
-    std::wstring Caption() const;
     PlayRequest Request() const;
-    void Carry(const PlayOutcome& outcome);
-    void TakeKeyboardBack();
 
     Program& program_;
     DriveList spcDrive_{*this};
     FolderList spcDirectory_{*this};
     FileList spcFile_{*this};
-    // Where a pool thread leaves what it found in a drop.
-    struct DropInbox {
-        std::mutex mutex;
-        std::optional<BrowseTarget> target;
-    };
-    std::shared_ptr<DropInbox> dropInbox_ = std::make_shared<DropInbox>();
     std::optional<PlayControl> play_;
-    ProcessId runningPlayer_ = 0;
+    std::optional<PlaySession> session_;
+    // What pool threads hand back: the play control's outcome, songs' tags, a drop looked at.
+    struct Inbox {
+        std::mutex mutex;
+        std::optional<PlayOutcome> outcome;
+        std::optional<BrowseTarget> dropped;
+        std::vector<std::tuple<unsigned, std::wstring, int>> songs;  // number, title, length in ms
+    };
+    std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();
     HWND focusBeforePlay_ = nullptr;  // where the keyboard goes back to after a player took it
-    int foregroundChecks_ = 0;
-    std::optional<Through> through_;
-    unsigned songNumber_ = 0;     // counts the songs a play-through started
-    bool startWhenStopped_ = false;  // the next song waits for the player to end
-    std::wstring runningCaption_;  // the player's running caption, which ends every play-through caption
+    std::optional<ForegroundWatch> foregroundWatch_;
+    bool messageOpen_ = false;  // a message of the play is up: no second one on top of it
+    bool closeAfterStop_ = false;  // Exit waits for the play-through's player to be stopped
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     ScaledPicture pip_;
+    PoolJob playJob_;  // last: it waits for a request under way before the members it uses go
 };
 
 }  // namespace velmoria

@@ -59,18 +59,18 @@ bool SpcMain::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
 // network's timeout, and the window never waits on it.
 void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
     struct Lookup {
-        std::shared_ptr<DropInbox> inbox;
+        std::shared_ptr<Inbox> inbox;
         HWND window;
         std::vector<std::wstring> paths;
     };
-    auto lookup = std::make_unique<Lookup>(Lookup{dropInbox_, hwnd(), paths});
+    auto lookup = std::make_unique<Lookup>(Lookup{inbox_, hwnd(), paths});
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
         try {
             for (const std::wstring& path : job->paths) {
                 if (std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern)) {
                     const std::lock_guard lock(job->inbox->mutex);
-                    job->inbox->target = std::move(target);
+                    job->inbox->dropped = std::move(target);
                     break;
                 }
             }
@@ -84,11 +84,9 @@ void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
 }
 
 void SpcMain::OnDropLookedAt() {
-    std::optional<BrowseTarget> target;
-    {
-        const std::lock_guard lock(dropInbox_->mutex);
-        target = std::exchange(dropInbox_->target, std::nullopt);
-    }
+    std::unique_lock lock(inbox_->mutex);
+    const std::optional<BrowseTarget> target = std::exchange(inbox_->dropped, std::nullopt);
+    lock.unlock();
     if (target && GoTo(*target, false)) ::SetForegroundWindow(hwnd());
 }
 
@@ -101,6 +99,7 @@ void SpcMain::spcDrive_Change() {
 
 void SpcMain::spcDirectory_Change() {
     spcFile_.Follow(spcDirectory_);
+    ShowNowPlaying();  // the song playing through, when the list shows its folder again
 }
 
 }  // namespace velmoria

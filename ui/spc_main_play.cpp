@@ -1,5 +1,6 @@
-// SpcMain's playing: requests handed to the play control and outcomes
-// carried out, the file list's actions and popup, and the play-through.
+// SpcMain's playing: events handed to the play session and its steps
+// carried out, the play control's requests and songs' tags on pool threads,
+// the keyboard taken back from a player, the file list's actions and popup.
 #include "ui/spc_main.h"
 
 #include <algorithm>
@@ -11,119 +12,132 @@
 #include "browse/song_file.h"
 #include "base/paths.h"
 #include "base/trace.h"
+#include "spc/song_text.h"
 #include "spc/spc_tag.h"
 #include "ui/single_instance.h"
 #include "ui/spc_main_ids.h"
+#include "wintk/caption_text.h"
 #include "wintk/win_text.h"
 
 namespace velmoria {
+namespace {
 
-bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kTakeKeyboardBack) {
-        TakeKeyboardBack();
-        return true;
-    }
-    if (message == kDropLookedAt) {
-        OnDropLookedAt();
-        return true;
-    }
-    if (message == kThroughTick) {
-        OnThroughTick();
-        return true;
-    }
-    if (message == kSongLength) {
-        // The length of the song now playing; an earlier song's comes too late.
-        if (through_ && static_cast<unsigned>(wParam) == songNumber_) {
-            through_->endsAt = through_->startedAt + static_cast<ULONGLONG>(lParam);
-            OnThroughTick();
-        }
-        return true;
-    }
-    if (message != kPlayerEnded) return false;
-    // Only the news of the player last started counts: an earlier one may
-    // end after the next has begun. A player the user closed plays no more:
-    // a caption that says it runs would mislead.
-    if (static_cast<ProcessId>(wParam) != runningPlayer_) return true;
-    runningPlayer_ = 0;
-    if (through_ && startWhenStopped_) {
-        startWhenStopped_ = false;
-        StartThroughSong();
-        return true;
-    }
-    EndPlayThrough();
-    if (Caption().ends_with(L']')) ::SetWindowTextW(hwnd(), std::wstring(kIdleCaption).c_str());
-    return true;
+std::uint64_t Now() { return ::GetTickCount64(); }
+
+// Whether the process that a player's end names has really ended: anyone
+// may post the message.
+bool HasEnded(ProcessId id) {
+    const UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id));
+    return !process || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
 }
 
-// A player took the foreground, and hid its window: the foreground is then
-// nobody's, and keys go nowhere. The program the user just clicked may take
-// it back, with the keyboard where it was. The system settles the hidden
-// window's foreground a moment later, so this looks again for a short while,
-// taking it back only from nobody: never from a program the user went to.
-// A hidden or minimised window in front (the player's, before the system
-// settles) is nobody too: no user can have gone to it.
-void SpcMain::TakeKeyboardBack() {
-    const HWND front = ::GetForegroundWindow();
-    const bool nobody = front == nullptr || front == ::GetDesktopWindow() || !::IsWindowVisible(front) || ::IsIconic(front);
-    if (front != hwnd() && nobody && ::IsWindowVisible(hwnd())) {
-        ::SetForegroundWindow(hwnd());
-        const HWND focus = focusBeforePlay_ && ::IsChild(hwnd(), focusBeforePlay_) ? focusBeforePlay_ : Item(IDC_spcFile);
-        ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+}  // namespace
+
+bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message == kDropLookedAt) OnDropLookedAt();
+    if (!session_ || message == kDropLookedAt) return message == kDropLookedAt;
+    switch (message) {
+    case kForegroundNews:
+        if (wParam == kForegroundTimer) foregroundWatch_.reset();
+        TakeKeyboardBack();
+        return true;
+    case kThroughTick:
+        Carry(session_->Tick(Now()));
+        return true;
+    case kPlayDone:
+        OnPlayDone();
+        return true;
+    case kSongRead: {
+        decltype(inbox_->songs) songs;
+        {
+            const std::lock_guard lock(inbox_->mutex);
+            songs.swap(inbox_->songs);
+        }
+        for (auto& [number, title, ms] : songs) Carry(session_->SongRead(number, std::move(title), ms, Now()));
+        return true;
     }
-    if (--foregroundChecks_ <= 0) return;
-    ::SetTimer(hwnd(), kForegroundTimer, kForegroundCheckMs, [](HWND window, UINT, UINT_PTR id, DWORD) {
+    case kPlayerEnded:
+        if (!HasEnded(static_cast<ProcessId>(wParam))) return true;
+        Carry(session_->PlayerEnded(static_cast<ProcessId>(wParam), Now()));
+        // A player stopped by its key had the foreground, and left it to nobody.
+        if (play_->player().row && play_->player().row->stop == StopMethod::KeyA) WatchForeground();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SpcMain::OnActivateApp(bool active) {
+    if (session_) Carry(session_->InFront(active, Now()));
+}
+
+// A player took the foreground, and hid its window or ended: the foreground
+// is then nobody's, and keys go nowhere. Velmoria takes it back, with the
+// keyboard where it was, each time the system says who is in front while
+// the watch lasts, and only from nobody: never from a program the user went
+// to. A hidden or minimised window in front (the player's, before the system
+// settles) is nobody too.
+void SpcMain::WatchForeground() {
+    foregroundWatch_.emplace(hwnd(), kForegroundNews);
+    ::SetTimer(hwnd(), kForegroundTimer, kForegroundWatchMs, [](HWND window, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(window, id);
-        ::PostMessageW(window, kTakeKeyboardBack, 0, 0);
+        ::PostMessageW(window, kForegroundNews, kForegroundTimer, 0);
     });
+    TakeKeyboardBack();
+}
+
+void SpcMain::TakeKeyboardBack() {
+    if (!foregroundWatch_ || ::GetForegroundWindow() == hwnd() || !::IsWindowVisible(hwnd())) return;
+    if (!NobodyInFront()) {
+        foregroundWatch_.reset();  // the user went to another program
+        return;
+    }
+    ::SetForegroundWindow(hwnd());
+    const HWND focus = focusBeforePlay_ && ::IsChild(hwnd(), focusBeforePlay_) ? focusBeforePlay_ : Item(IDC_spcFile);
+    ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
 }
 
 // ------------------------------------------------------------- Playing
 
 void SpcMain::cmdPlay_Click() {
-    EndPlayThrough();  // a single play ends a play-through, and then plays as ever
     focusBeforePlay_ = ::GetFocus();
-    if (play_) Carry(play_->Play(Request()));
+    if (session_) Carry(session_->Play(Request()));
 }
 
 void SpcMain::cmdStop_Click() {
-    EndPlayThrough();
-    if (play_) Carry(play_->Stop(Caption()));
+    if (session_) Carry(session_->Stop());
 }
 
-// ------------------------------------------------------------- Play-through
-
 void SpcMain::mnuPlayAll_Click() {
-    if (!play_ || spcFile_.Count() == 0) return;
-    std::vector<std::wstring> songs;
-    for (int i = 0; i < spcFile_.Count(); ++i) songs.push_back(spcFile_.Entry(i));
-    const auto start = static_cast<std::size_t>(std::max(0, spcFile_.ListIndex()));
-    focusBeforePlay_ = ::GetFocus();
+    if (!session_ || spcFile_.Count() == 0) return;
     // The list is fixed now: browsing elsewhere does not change it.
-    through_.emplace(Through{spcFile_.Path(), std::move(songs),
-                             PlayThrough(static_cast<std::size_t>(spcFile_.Count()), start, program_.choices.shuffle,
-                                         program_.choices.repeat, static_cast<std::uint32_t>(::GetTickCount64())),
-                             0, 0});
-    PlayThroughSong();
+    PlayList list{spcFile_.Path(), {}, {}, static_cast<std::size_t>(std::max(0, spcFile_.ListIndex()))};
+    for (int i = 0; i < spcFile_.Count(); ++i) {
+        list.files.push_back(spcFile_.Entry(i));
+        list.titles.push_back(spcFile_.Shown(i) == list.files.back() ? std::wstring() : spcFile_.Shown(i));
+    }
+    focusBeforePlay_ = ::GetFocus();
+    Carry(session_->PlayAll(std::move(list), Request().options, program_.choices.shuffle, program_.choices.repeat,
+                            static_cast<std::uint32_t>(Now()), Now()));
 }
 
 void SpcMain::mnuNext_Click() {
-    if (!through_) return;
-    if (through_->order.Next()) {
-        PlayThroughSong();
-    } else {
-        FinishPlayThrough();
-    }
+    if (session_) Carry(session_->Next(Now()));
 }
 
 void SpcMain::mnuPrevious_Click() {
-    if (!through_) return;
-    through_->order.Previous();
-    PlayThroughSong();
+    if (session_) Carry(session_->Previous(Now()));
 }
 
-void SpcMain::mnuShuffle_Click() { ToggleChoice(program_.choices.shuffle, ID_mnuShuffle); }
+void SpcMain::mnuShuffle_Click() {
+    ToggleChoice(program_.choices.shuffle, ID_mnuShuffle);
+    if (session_) session_->SetShuffle(program_.choices.shuffle);
+}
 
-void SpcMain::mnuRepeat_Click() { ToggleChoice(program_.choices.repeat, ID_mnuRepeat); }
+void SpcMain::mnuRepeat_Click() {
+    ToggleChoice(program_.choices.repeat, ID_mnuRepeat);
+    if (session_) session_->SetRepeat(program_.choices.repeat);
+}
 
 void SpcMain::ToggleChoice(bool& choice, int id) {
     choice = !choice;
@@ -131,103 +145,109 @@ void SpcMain::ToggleChoice(bool& choice, int id) {
     StoreChoices(true);
 }
 
-// Starts the play-through's current song the way the player takes a new
-// one: a player that refuses while it runs is stopped first, as Stop does,
-// and the song starts when it has ended; the others are replaced or handed
-// the song by the play itself.
-void SpcMain::PlayThroughSong() {
-    const PlayerRow* row = play_->player().row;
-    startWhenStopped_ = row && row->whileRunning == WhileRunning::Refuse && runningPlayer_ != 0;
-    if (!startWhenStopped_) {
-        StartThroughSong();
-        return;
+// ------------------------------------------------------------- Carrying out
+
+void SpcMain::Carry(SessionStep step) {
+    // The watch first: a request it starts may replace the player it watches.
+    if (step.watch) program_.system.WatchPlayer(step.watch, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
+    // The title is cut where the window is too narrow for the time left.
+    if (const auto& c = step.caption) SetFittedCaption(hwnd(), {c->head, c->title, c->tail, c->player});
+    if (step.refreshList) spcFile_.Follow(spcDirectory_);
+    if (step.nowPlayingChanged || step.refreshList) ShowNowPlaying();
+    if (step.readSong) ReadSong(step.readSong->first, std::move(step.readSong->second));
+    if (step.takeForeground) WatchForeground();
+    if (step.play) RunPlayJob([this, request = std::move(*step.play)] { return play_->Play(request); });
+    if (step.stop) RunPlayJob([this] { return play_->Stop(true); });
+    // Next and Previous, and the ticks, only while a list plays through.
+    for (const UINT id : {ID_mnuNext, ID_mnuPrevious}) {
+        ::EnableMenuItem(::GetMenu(hwnd()), id, MF_BYCOMMAND | (session_->PlaysThrough() ? MF_ENABLED : MF_GRAYED));
     }
-    ::SetWindowTextW(hwnd(), runningCaption_.c_str());
-    Carry(play_->Stop(Caption()));
+    if (session_->PlaysThrough()) {
+        ::SetTimer(hwnd(), kThroughTimer, kThroughTickMs,
+                   [](HWND window, UINT, UINT_PTR, DWORD) { ::PostMessageW(window, kThroughTick, 0, 0); });
+    } else {
+        ::KillTimer(hwnd(), kThroughTimer);
+    }
+    if (!step.message.empty()) ShowOneMessage(step.message, step.icon);
 }
 
-void SpcMain::StartThroughSong() {
-    const Through& through = *through_;
-    PlayRequest request = Request();
-    request.folder = through.folder;
-    request.song = through.songs[through.order.Current()];
-    const PlayOutcome outcome = play_->Play(request);
-    Carry(outcome);
-    if (!outcome.player || !through_) {
-        through_.reset();  // nothing plays: the play-through ends with what the play said
-        return;
+// The request waits on other processes (a player's window, the foreground)
+// and the disk (short paths, copies): it runs on a pool thread, and its
+// outcome comes back as kPlayDone.
+void SpcMain::RunPlayJob(std::function<PlayOutcome()> request) {
+    auto inbox = inbox_;
+    auto work = [inbox, request = std::move(request)] {
+        PlayOutcome outcome = request();
+        const std::lock_guard lock(inbox->mutex);
+        inbox->outcome = std::move(outcome);
+    };
+    if (playJob_.Start(std::move(work), hwnd(), kPlayDone)) return;
+    const std::lock_guard lock(inbox_->mutex);
+    inbox_->outcome = PlayOutcome{std::nullopt, std::wstring(kErrorMessage), MessageIcon::Stop};
+    ::PostMessageW(hwnd(), kPlayDone, 0, 0);
+}
+
+void SpcMain::OnPlayDone() {
+    std::optional<PlayOutcome> outcome;
+    {
+        const std::lock_guard lock(inbox_->mutex);
+        outcome = std::exchange(inbox_->outcome, std::nullopt);
     }
-    runningCaption_ = outcome.caption.value_or(Caption());
-    through_->startedAt = ::GetTickCount64();
-    through_->endsAt = 0;
-    // Its length comes from its tag, read on a pool thread.
-    struct Job {
+    if (outcome) Carry(session_->Done(*outcome, Now()));
+    if (closeAfterStop_ && !session_->busy()) mnuExit_Click();
+}
+
+// A song's title and length from its tag, on a pool thread, through the
+// titles' cache: a song the list has read already is not read again.
+void SpcMain::ReadSong(unsigned number, std::wstring path) {
+    struct Read {
+        std::shared_ptr<Inbox> inbox;
+        std::shared_ptr<TitleCache> cache;
         HWND window;
         unsigned number;
         std::wstring path;
     };
-    auto job = std::make_unique<Job>(Job{hwnd(), ++songNumber_, JoinPath(request.folder, request.song)});
+    auto read = std::make_unique<Read>(Read{inbox_, spcFile_.titleCache(), hwnd(), number, std::move(path)});
     auto work = [](void* parameter) noexcept -> DWORD {
-        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
-        int ms = 0;
+        const std::unique_ptr<Read> job(static_cast<Read*>(parameter));
         try {
-            ms = PlayTimeMs(ReadSongFile(read->path));
+            std::optional<SongDetails> details;
+            std::optional<FileStamp> stamp = StampOf(job->path);
+            if (auto known = stamp ? job->cache->Find(job->path, *stamp) : std::nullopt) {
+                details = std::move(*known);
+            } else if ((details = ReadSongFile(job->path, &stamp)) && stamp) {
+                job->cache->Keep(job->path, *stamp, details);
+            }
+            std::wstring title = details ? DecodeTagText(details->title, EncodingOf(details->title)) : L"";
+            const std::lock_guard lock(job->inbox->mutex);
+            job->inbox->songs.emplace_back(job->number, std::move(title), PlayTimeMs(details));
         } catch (...) {
-            TraceSwallowed("reading a song's length");
+            TraceSwallowed("reading a song's tag");
         }
-        ::PostMessageW(read->window, kSongLength, read->number, ms);
+        ::PostMessageW(job->window, kSongRead, 0, 0);
         return 0;
     };
-    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) job.release();
-    ShowNowPlaying();
-    ::SetTimer(hwnd(), kThroughTimer, kThroughTickMs, [](HWND window, UINT, UINT_PTR, DWORD) {
-        ::PostMessageW(window, kThroughTick, 0, 0);
-    });
+    if (::QueueUserWorkItem(work, read.get(), WT_EXECUTELONGFUNCTION)) read.release();
 }
 
-void SpcMain::OnThroughTick() {
-    if (!through_) return;
-    if (through_->endsAt != 0 && ::GetTickCount64() >= through_->endsAt) {
-        mnuNext_Click();
-        return;
-    }
-    ShowNowPlaying();
-}
-
-// The song, its place and the time left, in the caption: a screen reader
-// reads it, and it still ends in "]" while the player runs.
+// The song playing through, marked in the file list and selected while the
+// list shows its folder.
 void SpcMain::ShowNowPlaying() {
-    const Through& through = *through_;
-    const std::size_t index = through.order.Current();
-    std::wstring title = spcFile_.Path() == through.folder && spcFile_.Entry(static_cast<int>(index)) == through.songs[index]
-                             ? spcFile_.Shown(static_cast<int>(index))
-                             : through.songs[index];
-    std::wstring caption = std::to_wstring(through.order.Place()) + L"/" + std::to_wstring(through.order.Count()) +
-                           L" " + title;
-    if (through.endsAt != 0) {
-        const ULONGLONG now = ::GetTickCount64();
-        const ULONGLONG left = through.endsAt > now ? (through.endsAt - now + 999) / 1000 : 0;
-        caption += L" - " + std::to_wstring(left / 60) + (left % 60 < 10 ? L":0" : L":") + std::to_wstring(left % 60) +
-                   L" left";
-    }
-    ::SetWindowTextW(hwnd(), (caption + L" " + runningCaption_).c_str());
+    int marked = -1;
+    const PlayList* list = session_ ? session_->list() : nullptr;
+    if (list && EqualsNoCase(spcFile_.Path(), list->folder)) marked = spcFile_.IndexOf(list->files[*session_->NowPlaying()]);
+    spcFile_.SetMarked(marked);
+    if (marked >= 0 && marked != spcFile_.ListIndex()) spcFile_.SetListIndex(marked);
 }
 
-// After the last song: the player is stopped, and the caption says "Velmoria".
-void SpcMain::FinishPlayThrough() {
-    EndPlayThrough();
-    ::SetWindowTextW(hwnd(), runningCaption_.c_str());
-    if (play_) Carry(play_->Stop(Caption()));
-}
-
-void SpcMain::EndPlayThrough() {
-    if (!through_) return;
-    through_.reset();
-    startWhenStopped_ = false;
-    ::KillTimer(hwnd(), kThroughTimer);
-    if (!runningCaption_.empty() && Caption().ends_with(runningCaption_)) {
-        ::SetWindowTextW(hwnd(), runningCaption_.c_str());  // the single play's caption, as ever
-    }
+// One message at a time: one that comes while another is up is dropped,
+// and no tip stays drawn over it.
+void SpcMain::ShowOneMessage(std::wstring_view text, MessageIcon icon) {
+    if (messageOpen_) return;
+    messageOpen_ = true;
+    spcFile_.HideTip();
+    ShowMessage(hwnd(), text, icon);
+    messageOpen_ = false;
 }
 
 PlayRequest SpcMain::Request() const {
@@ -239,28 +259,7 @@ PlayRequest SpcMain::Request() const {
     request.options.adsr = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkADSR));
     request.options.buffering = static_cast<int>(::IsDlgButtonChecked(hwnd(), IDC_chkBuffering));
     request.options.samplingIndex = static_cast<int>(::SendMessageW(Item(IDC_listSampling), CB_GETCURSEL, 0, 0));
-    request.caption = Caption();
     return request;
-}
-
-void SpcMain::Carry(const PlayOutcome& outcome) {
-    if (outcome.caption) ::SetWindowTextW(hwnd(), outcome.caption->c_str());
-    if (outcome.refreshList) spcFile_.Follow(spcDirectory_);
-    if (outcome.player) {
-        runningPlayer_ = outcome.player;
-        program_.system.WatchPlayer(outcome.player, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
-    }
-    if (outcome.takeForeground) {
-        foregroundChecks_ = kForegroundChecks;
-        TakeKeyboardBack();
-    }
-    if (!outcome.message.empty()) ShowMessage(hwnd(), outcome.message, outcome.icon);
-}
-
-std::wstring SpcMain::Caption() const {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(hwnd(), text, ARRAYSIZE(text));
-    return text;
 }
 
 // ------------------------------------------------------------- File list

@@ -160,6 +160,12 @@ bool DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
         OnHotKey(static_cast<int>(wParam));
         return true;
+    case WM_ACTIVATEAPP:
+        OnActivateApp(wParam != FALSE);
+        return false;
+    case WM_ENDSESSION:
+        if (wParam) OnEndSession();
+        return true;
     case WM_COPYDATA: {
         const bool took = lParam && OnCopyData(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, took ? TRUE : FALSE);

@@ -97,6 +97,11 @@ protected:
     virtual void OnLayout() {}
     // A hot key the window registered (RegisterHotKey), by its id.
     virtual void OnHotKey(int /*id*/) {}
+    // The program's windows came to the front (true) or another program's did.
+    virtual void OnActivateApp(bool /*active*/) {}
+    // The user logs off or the system shuts down: the program ends without
+    // its windows being closed.
+    virtual void OnEndSession() {}
     // WM_COPYDATA from another window (from: the sender's window, as it says);
     // true when the window took the data.
     virtual bool OnCopyData(HWND /*from*/, const COPYDATASTRUCT& /*data*/) { return false; }

@@ -23,8 +23,6 @@ struct TwipsRect {
     int width;
     int height;
 
-    constexpr int right() const { return left + width; }
-    constexpr int bottom() const { return top + height; }
     // This rectangle moved by its container's position.
     constexpr TwipsRect In(const TwipsRect& container) const {
         return {container.left + left, container.top + top, width, height};

@@ -62,13 +62,20 @@ protected:
         WriteBytes(work / name, SpcFileBytes(title, "A Game"));
         return work / name;
     }
-    // Refills the file list, selects a song in it and presses play.
+    // Refills the file list, selects a song in it and presses play; returns
+    // once the play's request on the pool is done.
     void Play(const std::wstring& name) {
         main->spcDirectory_Change();
         for (int i = 0; i < main->spcFile().Count(); ++i) {
             if (main->spcFile().Entry(i) == name) ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, i, 0);
         }
-        main->cmdPlay_Click();
+        Settled([&] { main->cmdPlay_Click(); });
+    }
+    void Stop() { Settled([&] { main->cmdStop_Click(); }); }
+    // Runs a command and waits, answering messages, until its requests are done.
+    void Settled(const std::function<void()>& command) {
+        command();
+        EXPECT_TRUE(Pump([&] { return !main->PlayPending(); }));
     }
     // Runs action on a window of this program (by caption) from a helper
     // thread while this thread waits in open(), a modal window's loop. The
