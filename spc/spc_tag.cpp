@@ -211,16 +211,20 @@ int PlayTimeMs(const std::optional<SongDetails>& details) {
 }
 
 bool IsShiftJisPairs(std::string_view bytes) {
-    bool paired = false;
+    bool strong = false;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) continue;  // ASCII, half-width katakana
         if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) || i + 1 == bytes.size()) return false;
         const auto trail = static_cast<unsigned char>(bytes[++i]);
         if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
-        paired = true;
+        // Kana and the common kanji lead with 0x81-0x9F, which no Latin-1
+        // letter is. A lead of 0xE0 or more is an accented Latin-1 letter
+        // as often as a rare kanji: it counts only with a trail that is no
+        // ASCII letter ("Pok\xE9mon" is Latin-1).
+        strong = strong || lead <= 0x9F || trail >= 0x80;
     }
-    return paired;
+    return strong;
 }
 
 bool IsUtf8(std::string_view bytes) {

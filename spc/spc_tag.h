@@ -46,7 +46,8 @@ int PlayTimeMs(const std::optional<SongDetails>& details);
 // True when the bytes are valid UTF-8 (plain ASCII is).
 bool IsUtf8(std::string_view bytes);
 // True when every byte past ASCII pairs up as a Shift-JIS lead and trail
-// byte (or is a half-width katakana), and at least one pair does.
+// byte (or is a half-width katakana), and a pair is surely Shift-JIS: a lead
+// of 0x81-0x9F (kana, common kanji), or a trail byte past ASCII.
 bool IsShiftJisPairs(std::string_view bytes);
 
 }  // namespace velmoria

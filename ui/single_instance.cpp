@@ -40,6 +40,17 @@ bool SameUserAndSession(DWORD process) {
     return SessionOf(process) == SessionOf(self) && !user.empty() && user == UserOf(self);
 }
 
+// A path as this process's working folder sees it, made absolute: the
+// running Velmoria has a working folder of its own.
+std::wstring Absolute(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
 }  // namespace
 
 HWND FindRunningVelmoria() {
@@ -55,15 +66,24 @@ HWND FindRunningVelmoria() {
     return nullptr;
 }
 
+std::wstring HandOverLine(std::wstring_view commandLine) {
+    // The first argument, or the whole tail where that names nothing (an
+    // unquoted path with spaces), as the receiver would try them.
+    std::wstring path = FirstArgument(commandLine);
+    if (::GetFileAttributesW(ExtendedLengthPath(Absolute(path)).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        path = ArgumentsTail(commandLine);
+    }
+    return L"Velmoria.exe \"" + Absolute(path) + L"\"";
+}
+
 bool HandOver(HWND running, std::wstring_view commandLine) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(running, &process);
     // It may take the foreground: the user's start of this one gave it to us.
     ::AllowSetForegroundWindow(process);
-    // A window of ours says who sends: the receiver looks at its process.
     const UniqueWindow sender(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                                                 nullptr));
-    std::wstring text(commandLine);
+    std::wstring text = HandOverLine(commandLine);
     COPYDATASTRUCT data{kHandOverTag, static_cast<DWORD>(text.size() * sizeof(wchar_t)), text.data()};
     DWORD_PTR took = 0;
     return sender &&
@@ -72,13 +92,11 @@ bool HandOver(HWND running, std::wstring_view commandLine) {
            took == TRUE;
 }
 
-std::optional<std::wstring> TakeHandOver(HWND from, const COPYDATASTRUCT& data) {
+std::optional<std::wstring> TakeHandOver(const COPYDATASTRUCT& data) {
     if (data.dwData != kHandOverTag || data.cbData > kMaxHandOverBytes || data.cbData % sizeof(wchar_t) != 0 ||
         (data.cbData > 0 && !data.lpData)) {
         return std::nullopt;
     }
-    DWORD process = 0;
-    if (!from || !::GetWindowThreadProcessId(from, &process) || !SameUserAndSession(process)) return std::nullopt;
     return std::wstring(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
 }
 

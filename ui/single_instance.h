@@ -18,11 +18,13 @@ inline constexpr wchar_t kMainWindowProperty[] = L"Velmoria.SpcMain";
 // session; null when there is none.
 HWND FindRunningVelmoria();
 
-// Sends the command line to it; true when it took it.
+// Sends the command line to it, its path made absolute against this
+// process's working folder; true when it took it.
 bool HandOver(HWND running, std::wstring_view commandLine);
 
-// What another start handed over, when it came from a window of this user
-// in this session and holds a command line of sane size; nothing otherwise.
-std::optional<std::wstring> TakeHandOver(HWND from, const COPYDATASTRUCT& data);
+// What another start handed over, when it is a command line of sane size;
+// nothing otherwise. Any program on this desktop may send one: what it can
+// ask is no more than a user can, to open a folder or play a song.
+std::optional<std::wstring> TakeHandOver(const COPYDATASTRUCT& data);
 
 }  // namespace velmoria

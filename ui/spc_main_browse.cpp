@@ -43,8 +43,8 @@ void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
     ShowMessage(hwnd(), std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
 }
 
-bool SpcMain::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
-    const std::optional<std::wstring> commandLine = TakeHandOver(from, data);
+bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {
+    const std::optional<std::wstring> commandLine = TakeHandOver(data);
     if (!commandLine) return false;
     if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
     ::SetForegroundWindow(hwnd());

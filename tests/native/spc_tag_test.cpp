@@ -109,16 +109,24 @@ TEST(SpcTag, TheExtendedTagGivesTheWholeTitleAndLengthsAndStaysInsideItsBytes) {
     EXPECT_EQ(ReadSongDetails(head, overlong)->game, "");
 }
 
-TEST(SpcTag, Utf8IsToldFromShiftJis) {
-    EXPECT_TRUE(IsUtf8("plain"));
-    EXPECT_TRUE(IsUtf8("\xE3\x83\x9E\xE3\x83\xAA\xE3\x82\xAA"));
-    EXPECT_FALSE(IsUtf8("\x83\x7D\x83\x8A\x83\x49"));  // Shift-JIS
-    EXPECT_FALSE(IsUtf8("\xC0\xAF"));                  // overlong
-    EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));              // a surrogate
-    EXPECT_FALSE(IsUtf8("\xE3\x83"));                  // cut short
-    EXPECT_EQ(EncodingOf("\x83\x7D\x83\x8A\x83\x49 \xB1"), TagEncoding::ShiftJis);
-    EXPECT_EQ(EncodingOf("M\xFCsik \xE9t\xE9"), TagEncoding::Ansi);  // Latin-1: a lead byte without its trail
-    EXPECT_EQ(EncodingOf("\x83"), TagEncoding::Ansi);
+// Titles in the encodings dumps come in: each told for what it is.
+TEST(SpcTag, EachTitleIsReadInTheEncodingItIsIn) {
+    const std::pair<const char*, TagEncoding> titles[] = {
+        {"plain", TagEncoding::Utf8},
+        {"\xE3\x83\x9E\xE3\x83\xAA\xE3\x82\xAA", TagEncoding::Utf8},  // UTF-8 katakana
+        {"\x83\x7D\x83\x8A\x83\x49 \xB1", TagEncoding::ShiftJis},     // katakana, a half-width one
+        {"\x90\xB9\x8C\x95\x93\x60\x90\xE0", TagEncoding::ShiftJis},  // kanji
+        {"\xE9\x40\x83\x41", TagEncoding::ShiftJis},                    // a rare kanji, then katakana
+        {"Pok\xE9mon", TagEncoding::Ansi},                                   // Latin-1 letters before ASCII ones
+        {"Bj\xF6rk", TagEncoding::Ansi},
+        {"M\xFAsica", TagEncoding::Ansi},
+        {"M\xFCsik \xE9t\xE9", TagEncoding::Ansi},  // a lead byte without its trail
+        {"\x83", TagEncoding::Ansi},
+        {"\xC0\xAF", TagEncoding::Ansi},  // overlong UTF-8, and no Shift-JIS either
+        {"\xED\xA0\x80", TagEncoding::Ansi},  // a UTF-8 surrogate
+    };
+    for (const auto& [title, encoding] : titles) EXPECT_EQ(EncodingOf(title), encoding) << title;
+    EXPECT_FALSE(IsUtf8("\xE3\x83"));  // cut short
 }
 
 }  // namespace

@@ -14,14 +14,14 @@ namespace {
 
 class OutsideTest : public WindowTest {
 protected:
-    // Velmoria.exe, run from the program folder with WinSPC as its player and
-    // the player folder as its working folder.
-    DWORD Start(const std::wstring& argument) {
+    // Velmoria.exe, run from the program folder with WinSPC as its player, by
+    // default in the player folder.
+    DWORD Start(const std::wstring& argument, const std::wstring& folder = {}) {
         const std::wstring exe = programFolder / L"Velmoria.exe";
         ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\Velmoria.exe").c_str(), exe.c_str(), FALSE);
         StoreSettings(Ascii(players.Path(L"WINSPC")) + "\r\n 0 \r\n");
         DWORD id = 0;
-        processes_.push_back(StartProgram(L"\"" + exe + L"\" " + argument, playerFolder.path(), &id));
+        processes_.push_back(StartProgram(L"\"" + exe + L"\" " + argument, folder.empty() ? playerFolder.path() : folder, &id));
         EXPECT_NE(processes_.back(), nullptr);
         return id;
     }
@@ -60,8 +60,9 @@ private:
     std::vector<HANDLE> processes_;
 };
 
-// A second start with a song, unquoted spaces and all, hands it to the
-// Velmoria already running, which plays it; a path that names nothing is said so.
+// A second start with a song, unquoted spaces and all, relative to its own
+// working folder, hands it to the Velmoria already running (in another
+// folder), which plays it; a path that names nothing is said so.
 TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOutside) {
     Song(L"a.spc");
     const std::wstring song = Song(L"b song with a long name.spc");
@@ -73,7 +74,7 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     EXPECT_TRUE(WaitUntil([&] { return (box = ::FindWindowExW(nullptr, nullptr, L"#32770", L"Velmoria")) != nullptr; }));
     EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"There is no folder or SPC file at\nC:\\no such folder\\x.spc");
 
-    const DWORD second = Start(song);
+    const DWORD second = Start(FileNameOf(song), work.path());
     EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(second); }, 10s));
     ASSERT_TRUE(WaitUntil([&] { return WindowText(window) == L"[Running WinSPC]"; }, 10s));
     ASSERT_TRUE(players.WaitForLog(L"WINSPC", ShortForm(song)));
