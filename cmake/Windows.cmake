@@ -101,6 +101,7 @@ if(VELMORIA_TESTS)
         tests/wine/layout_test.cpp
         tests/wine/outside_test.cpp
         tests/wine/play_test.cpp
+        tests/wine/play_through_test.cpp
         tests/wine/settings_file_test.cpp
         tests/wine/soak_test.cpp
         tests/wine/startup_test.cpp

@@ -130,6 +130,13 @@ void PlaySession::StartCurrent(SessionStep& step, std::uint64_t nowMs) {
         StopForNext(step, nowMs);
         return;
     }
+    if (player_ != 0 && row_ && row_->whileRunning == WhileRunning::Refuse) {
+        // Stopped, but not yet gone: the song waits for it to end.
+        afterStop_ = std::move(request);
+        state_ = SessionState::Stopping;
+        stopAtMs_ = nowMs;
+        return;
+    }
     StartRequest(step, std::move(request));
 }
 

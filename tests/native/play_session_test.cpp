@@ -109,6 +109,8 @@ TEST(PlaySession, EventSequencesAndWhatTheListenerSees) {
         {"SPCPlay back in front: the waiting song plays", L"C:\\P\\SPCPLAY.EXE",
          {"all 0", "read 1000", "front 0", "at 1000", "front 1", "end"}, L"2/3 B.SPC [Running SPCPlay]",
          {L"A.SPC", L"stop", L"B.SPC"}},
+        {"a play-through right after Stop waits for the stopped SPCPlay to end", L"C:\\P\\SPCPLAY.EXE",
+         {"all 0", "stop", "all 1", "at 100", "end"}, L"1/2 B.SPC [Running SPCPlay]", {L"A.SPC", L"stop", L"B.SPC"}},
         {"a stopped player that never ends: the next song tries after a while", L"C:\\P\\SPCPLAY.EXE",
          {"all 0", "read 1000", "at 1000", "at 6001"}, L"Velmoria", {L"A.SPC", L"stop"},
          {std::wstring(kStopFirstMessage)}},
