@@ -134,6 +134,8 @@ endforeach()
 add_executable(demo_driver demo/demo_driver.cpp)
 target_compile_definitions(demo_driver PRIVATE ${VELMORIA_WIN_DEFINITIONS})
 target_link_options(demo_driver PRIVATE ${VELMORIA_EXE_LINK_OPTIONS})
+# What scripts/run.sh needs, without the tests and benchmarks.
+add_custom_target(demo DEPENDS Velmoria demo_driver standin_SPCPLAY standin_WINSPC standin_ZDSPC standin_SPCPLAYcurrent)
 
 # Benchmarks that print figures, run by scripts/bench.sh and built with
 # everything else so that they cannot rot. The long runs of the soak, the

@@ -4,7 +4,8 @@
 # the same folder (a folder of 100,000 songs opened with one read for both
 # lists), the program's size, its start-up time beside a one-window program
 # bare and with the same manifest (the fair floor), its private bytes idle and
-# with 100,000 songs listed, a folder of 100,000 songs played from, a soak of
+# with 100,000 songs listed, a folder of 100,000 songs played from, the
+# window's latency while a play waits for a player's window, a soak of
 # 1,000 plays and stops
 # with the process's counts, 200 kills of a writer in mid-write, the writers
 # on a full and a read-only disk; then long runs of the two fuzzers.
@@ -43,6 +44,10 @@ wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
 echo
 echo "== A folder of 100,000 songs"
 figures 'BadInput.ALargeFolder*'
+
+echo
+echo "== The window while a play waits for the classic SPCPlay's window (700 ms late)"
+figures 'PlayTest.SpcPlayGetsShortPaths*'
 
 echo
 echo "== Soak: ${VELMORIA_BENCH_SOAK_CYCLES:-1000} plays and stops, a play-through of ${VELMORIA_BENCH_SOAK_SONGS:-1000} one-second songs"

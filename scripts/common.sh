@@ -31,14 +31,15 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix)
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb)
 
-# The Windows tree, cross-compiled with mingw-w64; further arguments go to CMake.
+# The Windows tree, cross-compiled with mingw-w64; further arguments go to
+# CMake. WINDOWS_TARGET, when set, builds that target alone.
 build_windows() {
     local type=${1:-Release}
     shift || true
     cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/windows" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$VELMORIA_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
-    cmake --build "$BUILD_ROOT/windows" -j "$JOBS"
+    cmake --build "$BUILD_ROOT/windows" -j "$JOBS" ${WINDOWS_TARGET:+--target "$WINDOWS_TARGET"}
 }
 
 XVFB_PID=
