@@ -64,22 +64,6 @@ namespace {
 constexpr ULONGLONG kTitleBatchMs = 50;
 constexpr int kTitleReaders = 2;
 
-// A song's details from the cache, or read and kept there; nothing for a
-// file that has gone or is no song. Runs on pool threads. A file never read
-// is not looked up first: the read gives its stamp.
-std::optional<SongDetails> CachedDetails(TitleCache& cache, const FileList::SongReader& reader,
-                                         const std::wstring& path) {
-    if (cache.Knows(path)) {
-        const std::optional<FileStamp> stamp = StampOf(path);
-        if (!stamp) return std::nullopt;
-        if (std::optional<std::optional<SongDetails>> kept = cache.Find(path, *stamp)) return std::move(*kept);
-    }
-    std::optional<FileStamp> stamp;
-    std::optional<SongDetails> details = reader(path, &stamp);
-    if (stamp) cache.Keep(path, *stamp, details);
-    return details;
-}
-
 }  // namespace
 
 // What the pool thread hands back: the tip's text for one entry of one
@@ -166,7 +150,7 @@ void FileList::ReadTitles() {
             std::wstring title;
             try {
                 if (const std::optional<SongDetails> details =
-                        CachedDetails(*read.cache, read.reader, JoinPath(read.folder, name))) {
+                        read.cache->Details(JoinPath(read.folder, name), read.reader)) {
                     title = DecodeTagText(details->title, EncodingOf(details->title));
                 }
             } catch (...) {
@@ -215,7 +199,7 @@ std::wstring FileList::TipText(int index) {
         const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
         std::wstring full = read->name;
         try {
-            if (const std::optional<SongDetails> details = CachedDetails(*read->cache, read->reader, read->path)) {
+            if (const std::optional<SongDetails> details = read->cache->Details(read->path, read->reader)) {
                 full += SongDetailsLines(*details, DecodeTagText);
             }
         } catch (...) {

@@ -57,8 +57,7 @@ protected:
     bool OnMenuKey() override;
 
 public:
-    // Reads a song's details; it may block for as long as the file's drive takes.
-    using SongReader = std::function<std::optional<SongDetails>(const std::wstring& path, std::optional<FileStamp>* stamp)>;
+    using SongReader = TitleCache::Reader;
     SongReader songReader;
 
 private:

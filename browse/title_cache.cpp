@@ -21,4 +21,16 @@ void TitleCache::Keep(const std::wstring& path, FileStamp stamp, std::optional<S
     entries_[path] = Entry{stamp, std::move(details)};
 }
 
+std::optional<SongDetails> TitleCache::Details(const std::wstring& path, const Reader& reader) {
+    if (Knows(path)) {
+        const std::optional<FileStamp> stamp = StampOf(path);
+        if (!stamp) return std::nullopt;
+        if (std::optional<std::optional<SongDetails>> kept = Find(path, *stamp)) return std::move(*kept);
+    }
+    std::optional<FileStamp> stamp;
+    std::optional<SongDetails> details = reader(path, &stamp);
+    if (stamp) Keep(path, *stamp, details);
+    return details;
+}
+
 }  // namespace velmoria

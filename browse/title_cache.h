@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +17,13 @@ namespace velmoria {
 
 class TitleCache {
 public:
+    // Reads a song's details; it may block for as long as the file's drive takes.
+    using Reader = std::function<std::optional<SongDetails>(const std::wstring& path, std::optional<FileStamp>* stamp)>;
+    // What was kept for the file when it has not changed, else what reader
+    // reads now, kept for next time; nothing for a file that has gone or is
+    // no song. For pool threads: it looks at the file. A file never read is
+    // not looked up first: the read gives its stamp.
+    std::optional<SongDetails> Details(const std::wstring& path, const Reader& reader);
     // Whether anything was kept for the path, however old.
     bool Knows(const std::wstring& path) const;
     // What was read of the file as it was then (nothing inside for a file

@@ -211,13 +211,7 @@ void SpcMain::ReadSong(unsigned number, std::wstring path) {
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Read> job(static_cast<Read*>(parameter));
         try {
-            std::optional<SongDetails> details;
-            std::optional<FileStamp> stamp = StampOf(job->path);
-            if (auto known = stamp ? job->cache->Find(job->path, *stamp) : std::nullopt) {
-                details = std::move(*known);
-            } else if ((details = ReadSongFile(job->path, &stamp)) && stamp) {
-                job->cache->Keep(job->path, *stamp, details);
-            }
+            const std::optional<SongDetails> details = job->cache->Details(job->path, ReadSongFile);
             std::wstring title = details ? DecodeTagText(details->title, EncodingOf(details->title)) : L"";
             const std::lock_guard lock(job->inbox->mutex);
             job->inbox->songs.emplace_back(job->number, std::move(title), PlayTimeMs(details));
