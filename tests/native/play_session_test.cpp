@@ -104,6 +104,8 @@ TEST(PlaySession, EventSequencesAndWhatTheListenerSees) {
         {"SPCPlay: one stop, and the next song once the player has ended", L"C:\\P\\SPCPLAY.EXE",
          {"all 0", "read 1000", "at 1000", "at 1250", "at 1500", "end", "read 1000"},
          L"2/3 Song 2 - 0:01 left [Running SPCPlay]", {L"A.SPC", L"stop", L"B.SPC"}},
+        {"SPCPlay between two songs: the caption stays the play-through's", L"C:\\P\\SPCPLAY.EXE",
+         {"all 0", "read 1000", "at 1000", "at 1250"}, L"1/3 Song 1 - 0:01 left [Running SPCPlay]", {L"A.SPC", L"stop"}},
         {"SPCPlay in the background: the next song waits, untouched", L"C:\\P\\SPCPLAY.EXE",
          {"all 0", "read 1000", "front 0", "at 1000", "at 9000"}, L"2/3 B.SPC - waiting [Running SPCPlay]", {L"A.SPC"}},
         {"SPCPlay back in front: the waiting song plays", L"C:\\P\\SPCPLAY.EXE",
