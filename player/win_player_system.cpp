@@ -42,17 +42,20 @@ WindowId Win32PlayerSystem::WaitForWindow(std::wstring_view search, std::int32_t
     bool idle = false;
     // This runs on a pool thread: it may simply wait, on the player's end
     // or on a short while before it looks again.
+    HWND found = nullptr;
     while (true) {
-        if (const HWND window = velmoria::FindTitledWindow(search, mode, process, exeName)) {
-            return reinterpret_cast<WindowId>(window);
+        // A window is taken once its player has shown it: hidden before
+        // that, the player's own ShowWindow would show it again.
+        if ((found = velmoria::FindTitledWindow(search, mode, process, exeName)) && ::IsWindowVisible(found)) {
+            return reinterpret_cast<WindowId>(found);
         }
-        if (remaining() == 0) return 0;
+        if (remaining() == 0) return reinterpret_cast<WindowId>(found);
         // Ready for input usually means its main window exists.
         if (!idle && ::WaitForInputIdle(handle.get(), std::min<DWORD>(remaining(), 50)) != WAIT_TIMEOUT) {
             idle = true;
             deadline = std::min(deadline, ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs));
         }
-        if (::WaitForSingleObject(handle.get(), std::min<DWORD>(remaining(), 20)) == WAIT_OBJECT_0) return 0;  // it has ended
+        if (::WaitForSingleObject(handle.get(), std::min<DWORD>(remaining(), 20)) == WAIT_OBJECT_0) return 0;  // ended
     }
 }
 

@@ -139,8 +139,8 @@ private:
     static constexpr UINT kSongRead = WM_APP + 5;
     static constexpr UINT kPlayDone = WM_APP + 6;  // the play control's request is done
     static constexpr UINT_PTR kThroughTimer = 2, kForegroundTimer = 3;
-    // A tick of the play-through; how long the foreground is watched after a player let it go.
-    static constexpr UINT kThroughTickMs = 250, kForegroundWatchMs = 5000;
+    // A tick of the play-through; how long the foreground is watched after a player let it go, and looked at.
+    static constexpr UINT kThroughTickMs = 250, kForegroundWatchMs = 8000, kForegroundLookMs = 100;
 
     void Carry(SessionStep step);
     void RunPlayJob(std::function<PlayOutcome()> request);
@@ -181,6 +181,7 @@ private:
     std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();
     HWND focusBeforePlay_ = nullptr;  // where the keyboard goes back to after a player took it
     std::optional<ForegroundWatch> foregroundWatch_;
+    std::uint64_t watchEndsAt_ = 0;
     bool messageOpen_ = false;  // a message of the play is up: no second one on top of it
     bool closeAfterStop_ = false;  // Exit waits for the play-through's player to be stopped
     UniqueMenu popupMenus_;

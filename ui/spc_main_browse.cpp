@@ -40,7 +40,7 @@ void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
     // Unquoted, a path with spaces arrives in pieces: the whole tail is tried.
     const std::wstring tail = ArgumentsTail(commandLine);
     if (tail != first && OpenPath(tail, true)) return;
-    ShowMessage(hwnd(), std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
+    ShowOneMessage(std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
 }
 
 bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {

@@ -38,8 +38,9 @@ bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
     if (!session_ || message == kDropLookedAt) return message == kDropLookedAt;
     switch (message) {
     case kForegroundNews:
-        if (wParam == kForegroundTimer) foregroundWatch_.reset();
+        if (wParam == kForegroundTimer && Now() >= watchEndsAt_) foregroundWatch_.reset();
         TakeKeyboardBack();
+        if (!foregroundWatch_) ::KillTimer(hwnd(), kForegroundTimer);
         return true;
     case kThroughTick:
         Carry(session_->Tick(Now()));
@@ -79,16 +80,21 @@ void SpcMain::OnActivateApp(bool active) {
 // settles) is nobody too.
 void SpcMain::WatchForeground() {
     foregroundWatch_.emplace(hwnd(), kForegroundNews);
-    ::SetTimer(hwnd(), kForegroundTimer, kForegroundWatchMs, [](HWND window, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(window, id);
+    watchEndsAt_ = Now() + kForegroundWatchMs;
+    // A look now and then as well, in case the system's news never comes.
+    ::SetTimer(hwnd(), kForegroundTimer, kForegroundLookMs, [](HWND window, UINT, UINT_PTR, DWORD) {
         ::PostMessageW(window, kForegroundNews, kForegroundTimer, 0);
     });
     TakeKeyboardBack();
 }
 
 void SpcMain::TakeKeyboardBack() {
-    if (!foregroundWatch_ || ::GetForegroundWindow() == hwnd() || !::IsWindowVisible(hwnd())) return;
-    if (!NobodyInFront()) {
+    const HWND front = ::GetForegroundWindow();
+    if (!foregroundWatch_ || front == hwnd() || !::IsWindowVisible(hwnd())) return;
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(front, &owner);
+    // The player's window, not hidden yet, is no program the user went to.
+    if (!NobodyInFront() && (owner == 0 || owner != session_->player())) {
         foregroundWatch_.reset();  // the user went to another program
         return;
     }
@@ -234,8 +240,8 @@ void SpcMain::ShowNowPlaying() {
     if (marked >= 0 && marked != spcFile_.ListIndex()) spcFile_.SetListIndex(marked);
 }
 
-// One message at a time: one that comes while another is up is dropped,
-// and no tip stays drawn over it.
+// One message at a time: one that comes while another is up (a burst of
+// hand-overs, a play's failure) is dropped, and no tip stays drawn over it.
 void SpcMain::ShowOneMessage(std::wstring_view text, MessageIcon icon) {
     if (messageOpen_) return;
     messageOpen_ = true;
