@@ -164,6 +164,14 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
     }
     PressKey('T', true);
     EXPECT_TRUE(Pump([&] { return shown()[0] == L"a-01.spc"; }));
+    // A log-off never passes Exit: the folder is kept all the same.
+    MakeFolder(work / L"later");
+    main->OpenPath(work / L"later", false);
+    ::SendMessageW(main->hwnd(), WM_ENDSESSION, TRUE, 0);
+    main.reset();
+    StartWith(players.Path(L"WINSPC"));
+    main->OpenLastFolder();
+    EXPECT_EQ(main->spcDirectory().Path(), work / L"later");
 }
 
 // A drive that cannot be read sends the lists to the program's folder,
