@@ -118,7 +118,7 @@ TEST_F(Soak, PlayingThroughManySongsKeepsTheProcessFlat) {
     const std::wstring tenth = std::to_wstring(std::max(1, songs / 10) + 1) + L"/";
     ASSERT_TRUE(PumpUntil([&] { return WindowText(window.hwnd()).starts_with(tenth); }, std::chrono::seconds(songs / 3 + 30)));
     const ResourceCounts first = CountResources();
-    ASSERT_TRUE(PumpUntil([&] { return !window.PlaysThrough(); }, std::chrono::seconds(songs * 3 + 30)));
+    ASSERT_TRUE(PumpUntil([&] { return !window.PlaysThrough() && !window.PlayPending(); }, std::chrono::seconds(songs * 3 + 30)));
     const ResourceCounts last = CountResources();
     std::printf("[ figures  ] %d songs played through: handles %u -> %u, GDI %u -> %u, USER %u -> %u, private KiB %zu -> %zu\n",
                 songs, first.handles, last.handles, first.gdiObjects, last.gdiObjects, first.userObjects,
