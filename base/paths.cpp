@@ -143,6 +143,18 @@ std::wstring_view StripNulls(std::wstring_view text) {
     return text.substr(0, text.find(L'\0'));
 }
 
+std::wstring PlainLineText(std::wstring text) {
+    for (wchar_t& c : text) {
+        const unsigned u = static_cast<unsigned>(c);
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || (u >= 0x200B && u <= 0x200F) || (u >= 0x2028 && u <= 0x202E) ||
+            (u >= 0x2060 && u <= 0x2069) || u == 0xFEFF || (u >= 0xFFF9 && u <= 0xFFFB)) {
+            c = L' ';
+        }
+    }
+    text.resize(TrimTrailingSpaces(text).size());
+    return text;
+}
+
 std::wstring_view TrimTrailingSpaces(std::wstring_view text) {
     const std::size_t last = text.find_last_not_of(L' ');
     return last == std::wstring_view::npos ? std::wstring_view{} : text.substr(0, last + 1);

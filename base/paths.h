@@ -47,6 +47,12 @@ std::vector<std::wstring> SplitNulList(std::wstring_view list, std::size_t most 
 // The part of text before its first NUL character.
 std::wstring_view StripNulls(std::wstring_view text);
 
+// Text from outside (a tag) with the characters that would reorder, break or
+// hide what a list or caption shows (C1 controls, line and paragraph
+// separators, zero-width characters, bidirectional overrides and isolates, a
+// byte-order mark) made spaces, as control characters are; trailing spaces go.
+std::wstring PlainLineText(std::wstring text);
+
 // Text without its trailing spaces; Windows drops them from file names anyway.
 std::wstring_view TrimTrailingSpaces(std::wstring_view text);
 

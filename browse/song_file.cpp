@@ -55,12 +55,12 @@ std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<
 }
 
 std::wstring DecodeTagText(std::string_view bytes, TagEncoding encoding) {
-    if (encoding == TagEncoding::Utf8) return FromAnsi(bytes, CP_UTF8);
+    if (encoding == TagEncoding::Utf8) return PlainLineText(FromAnsi(bytes, CP_UTF8));
     if (encoding == TagEncoding::ShiftJis) {
         // Strict, so that Latin-1 text that happens to pair up is read as Latin-1.
-        if (std::wstring text = FromAnsi(bytes, 932, MB_ERR_INVALID_CHARS); !text.empty()) return text;
+        if (std::wstring text = FromAnsi(bytes, 932, MB_ERR_INVALID_CHARS); !text.empty()) return PlainLineText(text);
     }
-    return FromAnsi(bytes, CP_ACP);
+    return PlainLineText(FromAnsi(bytes, CP_ACP));
 }
 
 }  // namespace velmoria

@@ -25,7 +25,8 @@ std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<
 // The stamp of a file by its path; nothing when it has gone.
 std::optional<FileStamp> StampOf(const std::wstring& path);
 
-// A tag's bytes as text, in the encoding the tag's bytes were found to be in.
+// A tag's bytes as text, in the encoding the tag's bytes were found to be
+// in, with nothing in it that would reorder or break the line it is shown on.
 std::wstring DecodeTagText(std::string_view bytes, TagEncoding encoding);
 
 }  // namespace velmoria

@@ -26,6 +26,15 @@ TEST(Paths, TheFirstArgumentAndADropList) {
     EXPECT_TRUE(SplitNulList(L"\0C:\\a"sv).empty());
 }
 
+// A tag's title shown in a list or caption: what would reorder, break or
+// hide the line becomes a space, as control characters do.
+TEST(Paths, TextFromOutsideKeepsToItsLine) {
+    EXPECT_EQ(PlainLineText(L"abc\u202Egnp.exe"), L"abc gnp.exe");    // a right-to-left override
+    EXPECT_EQ(PlainLineText(L"One\u2028Two\u0085Three"), L"One Two Three");  // line separators
+    EXPECT_EQ(PlainLineText(L"Zero\u200Bwidth\u2066x\uFEFF"), L"Zero width x");  // hidden, isolated; trimmed
+    EXPECT_EQ(PlainLineText(L"Pok\u00E9mon \u66F2 \u2026"), L"Pok\u00E9mon \u66F2 \u2026");  // letters and the ellipsis stay
+}
+
 TEST(Paths, JoinParentStripAndTrim) {
     EXPECT_EQ(JoinPath(L"C:\\Players", L"Velmoria.ini"), L"C:\\Players\\Velmoria.ini");
     EXPECT_EQ(JoinPath(L"C:\\", L"Velmoria.ini"), L"C:\\Velmoria.ini");  // a drive root
