@@ -34,9 +34,9 @@ std::optional<std::size_t> PlaySession::NowPlaying() const {
     return through_->order.Current();
 }
 
-SessionStep PlaySession::Play(PlayRequest request) {
+SessionStep PlaySession::Play(PlayRequest request, std::uint64_t nowMs) {
     Queued command{Queued::Kind::Play, std::move(request)};
-    return Run(std::move(command), 0);
+    return Run(std::move(command), nowMs);
 }
 
 SessionStep PlaySession::PlayAll(PlayList list, const SpcPlayOptions& options, bool shuffle, bool repeat,
@@ -297,12 +297,14 @@ SessionStep PlaySession::PlayerEnded(ProcessId process, std::uint64_t) {
 
 SessionStep PlaySession::Tick(std::uint64_t nowMs) {
     SessionStep step;
-    if (!through_ || busy_) return step;
-    if (state_ == SessionState::Playing && endsAtMs_ != 0 && nowMs >= endsAtMs_) {
-        Advance(step, true, nowMs);
-    } else if (state_ == SessionState::Stopping && nowMs >= stopAtMs_ + kStopWaitMs) {
+    if (busy_) return step;
+    if (state_ == SessionState::Stopping && nowMs >= stopAtMs_ + kStopWaitMs) {
         player_ = 0;  // it did not end: the next song tries all the same
         StartAfterStop(step);
+    } else if (!through_) {
+        return step;
+    } else if (state_ == SessionState::Playing && endsAtMs_ != 0 && nowMs >= endsAtMs_) {
+        Advance(step, true, nowMs);
     } else if (state_ == SessionState::Playing) {
         step.caption = NowPlayingCaption(nowMs);
     }

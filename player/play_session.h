@@ -65,7 +65,7 @@ public:
     explicit PlaySession(const PlayerRow* row);
 
     // The user's commands.
-    SessionStep Play(PlayRequest request);  // a single play; ends a play-through
+    SessionStep Play(PlayRequest request, std::uint64_t nowMs);  // a single play; ends a play-through
     SessionStep PlayAll(PlayList list, const SpcPlayOptions& options, bool shuffle, bool repeat, std::uint32_t seed,
                         std::uint64_t nowMs);
     SessionStep Next(std::uint64_t nowMs);

@@ -107,7 +107,7 @@ void SpcMain::TakeKeyboardBack() {
 
 void SpcMain::cmdPlay_Click() {
     focusBeforePlay_ = ::GetFocus();
-    if (session_) Carry(session_->Play(Request()));
+    if (session_) Carry(session_->Play(Request(), Now()));
 }
 
 void SpcMain::cmdStop_Click() {

@@ -57,7 +57,7 @@ struct Driver {
         if (verb == "next") Carry(session.Next(now));
         if (verb == "previous") Carry(session.Previous(now));
         if (verb == "stop") Carry(session.Stop());
-        if (verb == "play") Carry(session.Play({L"C.SPC", L"C:\\M", {}, false}));
+        if (verb == "play") Carry(session.Play({L"C.SPC", L"C:\\M", {}, false}, now));
         if (verb == "front") Carry(session.InFront(value != 0, now));
         if (verb == "hold") hold = value != 0;
         if (verb == "release") Release();
@@ -122,6 +122,9 @@ TEST(PlaySession, EventSequencesAndWhatTheListenerSees) {
          {"all 0", "fails", "next", "at 9000", "next"}, L"Velmoria", {L"A.SPC", L"stop"}, {L"Error!"}},
         {"a single play during a play-through stops SPCPlay first", L"C:\\P\\SPCPLAY.EXE",
          {"all 0", "read 60000", "play", "end", "at 999999"}, L"[Running SPCPlay]", {L"A.SPC", L"stop", L"C.SPC"}},
+        {"...and tries after a while when the stopped player never ends", L"C:\\P\\SPCPLAY.EXE",
+         {"all 0", "at 100", "play", "at 5000", "at 5101"}, L"Velmoria", {L"A.SPC", L"stop"},
+         {std::wstring(kStopFirstMessage)}},
         {"commands given while a play is out wait for it, the last one counts", L"C:\\P\\WINSPC.EXE",
          {"hold 1", "all 0", "next", "next", "previous", "hold 0", "release"}, L"1/3 A.SPC [Running WinSPC]",
          {L"A.SPC", L"stop", L"A.SPC"}},
