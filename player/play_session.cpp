@@ -98,13 +98,15 @@ SessionStep PlaySession::Run(Queued command, std::uint64_t nowMs) {
     case Queued::Kind::Stop:
         EndThrough(step);
         state_ = SessionState::Idle;
-        if (running_) {
-            step.stop = true;
-            busy_ = stopOut_ = true;
-        }
+        if (running_) StartStop(step);
         break;
     }
     return step;
+}
+
+void PlaySession::StartStop(SessionStep& step) {
+    busy_ = stopOut_ = true;
+    step.stop = true;
 }
 
 void PlaySession::StartRequest(SessionStep& step, PlayRequest request) {
@@ -151,8 +153,7 @@ void PlaySession::StopForNext(SessionStep& step, std::uint64_t nowMs) {
     }
     state_ = SessionState::Stopping;
     stopAtMs_ = nowMs;
-    step.stop = true;
-    busy_ = stopOut_ = true;
+    StartStop(step);
 }
 
 void PlaySession::StartAfterStop(SessionStep& step) {
@@ -182,9 +183,7 @@ void PlaySession::Advance(SessionStep& step, bool forward, std::uint64_t nowMs) 
 void PlaySession::Finish(SessionStep& step) {
     EndThrough(step);
     state_ = SessionState::Idle;
-    if (!running_) return;
-    step.stop = true;
-    busy_ = stopOut_ = true;
+    if (running_) StartStop(step);
 }
 
 void PlaySession::EndThrough(SessionStep& step) {
@@ -236,9 +235,7 @@ SessionStep PlaySession::Done(const PlayOutcome& outcome, std::uint64_t nowMs) {
         if (++through_->failures >= through_->order.Count()) {
             EndThrough(step);
         } else {
-            const unsigned failures = through_->failures;
             Advance(step, true, nowMs);
-            if (through_) through_->failures = failures;
         }
     } else {
         // The player could not be started: the play-through ends with one message.
@@ -276,12 +273,9 @@ SessionStep PlaySession::PlayerEnded(ProcessId process, std::uint64_t) {
     SessionStep step;
     if (process == 0 || process != player_) return step;
     player_ = 0;
-    if (busy_) {
-        // The player a play replaces, ending before the play's outcome is in,
-        // or the one a stop ends: that outcome decides.
-        if (!stopOut_) return step;
-        if (state_ == SessionState::Stopping) return step;
-    }
+    // The player a play replaces, ending before the play's outcome is in, or
+    // the one stopped before the next song: that outcome decides.
+    if (busy_ && (!stopOut_ || state_ == SessionState::Stopping)) return step;
     if (state_ == SessionState::Stopping) {
         StartAfterStop(step);
         return step;

@@ -109,6 +109,7 @@ private:
     };
     SessionStep Run(Queued command, std::uint64_t nowMs);
     void StartRequest(SessionStep& step, PlayRequest request);
+    void StartStop(SessionStep& step);
     void StartCurrent(SessionStep& step, std::uint64_t nowMs);
     void StopForNext(SessionStep& step, std::uint64_t nowMs);
     void StartAfterStop(SessionStep& step);
