@@ -24,10 +24,14 @@ constexpr std::size_t kTextArtist = 0xB1;
 constexpr std::size_t kBinaryArtist = 0xB0;
 constexpr std::size_t kArtistBytes = 32;
 
-// Limits past which a binary tag's length is taken for a misreading: its
-// fields are guessed at, and a text field read as binary gives absurd values.
+// Limits past which a length is taken for a misreading. A binary tag's
+// fields are guessed at, and a text field read as binary gives absurd
+// values; an extended tag's ticks can say anything, but no song runs past
+// half an hour, and no fade past what the text field can hold.
 constexpr std::uint32_t kMaxBinarySeconds = 959;
 constexpr std::uint32_t kMaxBinaryFadeMs = 59999;
+constexpr std::uint32_t kMaxSeconds = 30 * 60;
+constexpr std::uint32_t kMaxFadeMs = 99999;
 
 // Extended tag items: the three texts, and the lengths in 1/64,000 s.
 constexpr unsigned char kXidSong = 0x01;
@@ -95,16 +99,14 @@ bool LooksTagged(std::string_view head) {
     });
 }
 
-// A binary length past the limits is taken for a misreading: cut, and
-// shown as a guess. Other lengths are shown as they are.
+// A length past its limits is taken for a misreading: cut, and shown as a
+// guess. The tip and a play-through then both go by the cut length.
 void SetLength(SongDetails& details, std::uint64_t seconds, std::uint64_t fadeMs, bool binary) {
-    details.lengthGuessed = binary && (seconds > kMaxBinarySeconds || fadeMs > kMaxBinaryFadeMs);
-    if (details.lengthGuessed) {
-        seconds = std::min<std::uint64_t>(seconds, kMaxBinarySeconds);
-        fadeMs = std::min<std::uint64_t>(fadeMs, kMaxBinaryFadeMs);
-    }
-    details.seconds = static_cast<int>(std::min<std::uint64_t>(seconds, INT32_MAX));
-    details.fadeMs = static_cast<int>(std::min<std::uint64_t>(fadeMs, INT32_MAX));
+    const std::uint64_t maxSeconds = binary ? kMaxBinarySeconds : kMaxSeconds;
+    const std::uint64_t maxFadeMs = binary ? kMaxBinaryFadeMs : kMaxFadeMs;
+    details.lengthGuessed = seconds > maxSeconds || fadeMs > maxFadeMs;
+    details.seconds = static_cast<int>(std::min(seconds, maxSeconds));
+    details.fadeMs = static_cast<int>(std::min(fadeMs, maxFadeMs));
 }
 
 void ReadHeaderTag(std::string_view head, SongDetails& details) {
@@ -204,10 +206,10 @@ std::string PlayLengthText(const SongDetails& details) {
 
 int PlayTimeMs(const std::optional<SongDetails>& details) {
     constexpr int kDefaultMs = (3 * 60 + 10) * 1000;
-    constexpr long long kLongestMs = 30 * 60 * 1000;
     if (!details || details->seconds <= 0) return kDefaultMs;
-    const long long ms = details->seconds * 1000LL + details->fadeMs;
-    return ms > kLongestMs ? kDefaultMs : static_cast<int>(ms);
+    // Read lengths are cut already; a hand-made SongDetails is cut here too.
+    return static_cast<int>(std::min<long long>(details->seconds, kMaxSeconds) * 1000 +
+                            std::min<long long>(std::max(details->fadeMs, 0), kMaxFadeMs));
 }
 
 bool IsShiftJisPairs(std::string_view bytes) {

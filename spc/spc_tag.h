@@ -40,7 +40,8 @@ std::optional<SongDetails> ReadSongDetails(std::string_view head, std::string_vi
 std::string PlayLengthText(const SongDetails& details);
 
 // How long a play-through plays a song: its length and fade as the tip shows
-// them; 3:00 and a 10 s fade when the tag gives none, or more than 30 minutes.
+// them (a length past half an hour is cut to that, and shown as a guess);
+// 3:00 and a 10 s fade when the tag gives none.
 int PlayTimeMs(const std::optional<SongDetails>& details);
 
 // True when the bytes are valid UTF-8 (plain ASCII is).

@@ -56,7 +56,6 @@ TEST(SpcTag, TextAndBinaryTagsGiveTitlesArtistAndLength) {
     // A play-through plays what the tip shows, or 3:00 and a 10 s fade.
     EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 65, 500, false}), 65500);
     EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 0, 9000, false}), 190000);
-    EXPECT_EQ(PlayTimeMs(SongDetails{"", "", "", 1801, 0, false}), 190000);
 
     Put(binary, 0xA9, Le(43665, 3));  // absurd values are cut and shown as a guess
     Put(binary, 0xAC, Le(0xFFFFFFFF, 4));
@@ -98,6 +97,11 @@ TEST(SpcTag, TheExtendedTagGivesTheWholeTitleAndLengthsAndStaysInsideItsBytes) {
     EXPECT_EQ(read->title, whole);
     EXPECT_EQ(PlayLengthText(*read), "20:35 + 5 s fade");
     // The header's length wins where it gives one: many extended intros are wrong.
+    // Absurd ticks are cut and shown as a guess, and played as the tip says.
+    const std::string absurd = "xid6" + Le(16, 4) + std::string("\x30\x04", 2) + Le(4, 2) + Le(0xFFFFFFFF, 4) +
+                               std::string("\x33\x04", 2) + Le(4, 2) + Le(0xFFFFFFFF, 4);
+    EXPECT_EQ(PlayLengthText(*ReadSongDetails(head, absurd)), "about 30:00 + 99.999 s fade");
+    EXPECT_EQ(PlayTimeMs(ReadSongDetails(head, absurd)), 1899999);
     Put(head, 0xA9, "828");
     Put(head, 0xAC, "9000");
     EXPECT_EQ(PlayLengthText(*ReadSongDetails(head, chunk)), "13:48 + 9 s fade");
