@@ -11,6 +11,13 @@ std::string FormatChoices(const Choices& choices) {
 }
 
 Choices ParseChoices(std::string_view bytes) {
+    // An editor may have saved it with a byte-order mark, or as UTF-16.
+    std::string converted;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        converted = Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
+        bytes = converted;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     Choices choices;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');

@@ -59,6 +59,15 @@ std::string ToUtf8(std::wstring_view text) {
     return bytes;
 }
 
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::wstring units(bytes.size() / 2, L'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]), second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return ToUtf8(units);
+}
+
 std::wstring FromUtf8(std::string_view bytes) {
     std::wstring text;
     for (std::size_t i = 0; i < bytes.size();) {

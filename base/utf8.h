@@ -22,6 +22,10 @@ std::optional<Utf8Char> DecodeUtf8At(std::string_view bytes, std::size_t at);
 // Text as UTF-8; a lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 
+// Text an editor saved as UTF-16 (its byte-order mark gone), as UTF-8; an
+// odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
 // UTF-8 as text; each invalid byte gives U+FFFD, as any reader would show it.
 std::wstring FromUtf8(std::string_view bytes);
 

@@ -19,6 +19,18 @@ TEST(Choices, KeepTheTitlesViewAndAnyFolderAndPassOverTheRest) {
     EXPECT_TRUE(read.songTitles && !read.shuffle && read.repeat && read.lastFolder == choices.lastFolder);
     EXPECT_EQ(ParseChoices("titles=yes\nfolder=\xFF\n").lastFolder, L"\xFFFD");
     EXPECT_FALSE(ParseChoices("titles=yes").songTitles);
+    // Saved again by an editor: with a byte-order mark, or as UTF-16 either way round.
+    EXPECT_TRUE(ParseChoices("\xEF\xBB\xBFtitles=1\r\n").songTitles);
+    const std::u16string text = u"repeat=1\r\nfolder=D:\\\u66F2\U0001F3B5\r\n";
+    for (const bool big : {false, true}) {
+        std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t unit : text) {
+            const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += big ? std::string{high, low} : std::string{low, high};
+        }
+        const Choices utf16 = ParseChoices(bytes);
+        EXPECT_TRUE(utf16.repeat && utf16.lastFolder == L"D:\\\u66F2\U0001F3B5") << big;
+    }
 }
 
 TEST(FormatSettings, WritesTheTwoLinesAndQuotesOnlyAPathWithAComma) {
