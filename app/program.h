@@ -33,6 +33,12 @@ struct Program {
 inline constexpr std::wstring_view kFirstRunMessage =
     L"This is your first time running this program!\nTake the time to locate an SPCPlayer.";
 inline constexpr std::wstring_view kDeleteSettingsMessage = L"Error! Please delete Velmoria.ini and re-run!";
+// Said when another program (a virus scanner, a sync tool) holds the file
+// through the whole wait at start: the file is fine, and must not be deleted.
+inline constexpr std::wstring_view kBusySettingsMessage =
+    L"Velmoria.ini is in use by another program, so the player cannot be read.\nPlease re-run in a moment.";
+// At start the window is not shown yet: a busy file is waited for this long.
+inline constexpr unsigned kStartBusyWaitMs = 5000;
 inline constexpr std::wstring_view kLocatePlayerMessage = L"Please locate an SPCPlayer!";
 inline constexpr std::wstring_view kRestartMessage = L"Please restart this program for changes to take effect!";
 

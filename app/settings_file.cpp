@@ -33,11 +33,11 @@ bool IsBusy(DWORD error) {
 // Runs attempt until it succeeds or fails for a reason other than a busy
 // file (or alsoBusy, where the caller knows that error to mean busy).
 template <typename Attempt>
-bool RetryWhileBusy(Attempt attempt, DWORD alsoBusy = ERROR_SUCCESS) {
+bool RetryWhileBusy(Attempt attempt, DWORD alsoBusy = ERROR_SUCCESS, int attempts = kBusyAttempts) {
     for (int i = 0;; ++i) {
         if (attempt()) return true;
         const DWORD error = ::GetLastError();
-        if (!(IsBusy(error) || error == alsoBusy) || i + 1 == kBusyAttempts) return false;
+        if (!(IsBusy(error) || error == alsoBusy) || i + 1 >= attempts) return false;
         ::Sleep(kBusyRetryMs);
     }
 }
@@ -146,6 +146,43 @@ std::pair<UniqueFile, std::wstring> CreateTemporaryBeside(const std::wstring& ta
     Fail(shown, ERROR_FILE_EXISTS);
 }
 
+// "<file>.", eight lower-case hex digits, ".tmp": what CreateTemporaryBeside
+// names its files, and all that SweepLeftovers may delete.
+bool IsTemporaryOf(std::wstring_view name, std::wstring_view file) {
+    if (name.size() != file.size() + 13 || !EqualsNoCase(name.substr(0, file.size()), file) ||
+        name[file.size()] != L'.' || !name.ends_with(L".tmp")) {
+        return false;
+    }
+    for (const wchar_t c : name.substr(file.size() + 1, 8)) {
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+    }
+    return true;
+}
+
+// The temporary files a writer killed in mid-write left beside target. One
+// that anybody holds open, or that was written in the last minute (another
+// Velmoria's write under way), is left alone; so is every other name.
+void SweepLeftovers(const std::wstring& target) {
+    const std::wstring name = FileNameOf(target);
+    WIN32_FIND_DATAW entry;
+    const UniqueFind find(::FindFirstFileW((target + L".*.tmp").c_str(), &entry));
+    if (!find) return;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    do {
+        if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+            !IsTemporaryOf(entry.cFileName, name) || ticks(now) - ticks(entry.ftLastWriteTime) < 60 * 10000000ULL) {
+            continue;
+        }
+        const UniqueFile file(::CreateFileW(JoinPath(ParentFolder(target), entry.cFileName).c_str(),
+                                            DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        if (file) ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    } while (::FindNextFileW(find.get(), &entry));
+}
+
 // Rewrites a file in place: for a file with several names, which a
 // replacement would split into the new file and an old one.
 void RewriteInPlace(const std::wstring& path, const std::string& bytes, const std::wstring& shown) {
@@ -195,22 +232,26 @@ bool SettingsStore::HasFile() const {
 
 std::wstring SettingsStore::SettingsFilePath() const { return UsesUserFile() ? UserFile() : LocalFile(); }
 
-std::string SettingsStore::ReadBytes() const {
+std::string SettingsStore::ReadBytes(unsigned busyWaitMs, bool* busy) const {
     const std::wstring path = ExtendedLengthPath(SettingsFilePath());
     UniqueFile file;
     std::string bytes(kMaxSettingsBytes, '\0');
     DWORD read = 0;
-    const bool done = RetryWhileBusy([&] {
-        file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file && ::ReadFile(file.get(), bytes.data(), kMaxSettingsBytes, &read, nullptr);
-    });
+    const bool done = RetryWhileBusy(
+        [&] {
+            file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return file && ::ReadFile(file.get(), bytes.data(), kMaxSettingsBytes, &read, nullptr);
+        },
+        ERROR_SUCCESS, static_cast<int>(busyWaitMs / kBusyRetryMs) + 1);
+    if (busy) *busy = !done && IsBusy(::GetLastError());
     bytes.resize(done ? read : 0);
     return bytes;
 }
 
-Settings SettingsStore::ReadSettings() const {
-    std::string bytes = ReadBytes();
+Settings SettingsStore::ReadSettings(unsigned busyWaitMs) const {
+    Settings settings;
+    std::string bytes = ReadBytes(busyWaitMs, &settings.busy);
     // Notepad's "Unicode": UTF-16 with its byte-order mark, read as the ANSI
     // text it stands for. The next save writes ANSI again.
     if (bytes.starts_with("\xFF\xFE")) {
@@ -220,7 +261,6 @@ Settings SettingsStore::ReadSettings() const {
     }
 
     const StoredSettings stored = ParseSettings(bytes);
-    Settings settings;
     settings.playerPath = FromAnsi(stored.playerPath, codePage_);
     // A NUL cannot be part of a path; such a line names no file at all.
     if (settings.playerPath.find(L'\0') != std::wstring::npos) settings.playerPath.clear();
@@ -284,6 +324,7 @@ void SettingsStore::WriteTo(const std::wstring& shown, const std::string& bytes)
         }
     }
 
+    SweepLeftovers(target.path);
     auto [file, temporary] = CreateTemporaryBeside(target.path, shown);
     if (exists) TakeOverAccessRules(target.path, file.get());
     bool done = WriteAll(file.get(), bytes);

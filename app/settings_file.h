@@ -31,7 +31,11 @@ private:
 struct Settings {
     std::wstring playerPath;
     std::int16_t compactFlag = 0;
+    bool busy = false;  // another program held the file all the while: nothing was read
 };
+
+// How long a read waits for a file that another program holds for a moment.
+inline constexpr unsigned kBusyWaitMs = 500;
 
 class SettingsStore {
 public:
@@ -56,8 +60,8 @@ public:
 
     // Never fails: what cannot be read comes back as empty text or 0. A file
     // that another program holds for a moment (a virus scanner, a sync tool)
-    // is waited for briefly.
-    Settings ReadSettings() const;
+    // is waited for, up to busyWaitMs.
+    Settings ReadSettings(unsigned busyWaitMs = kBusyWaitMs) const;
 
     // Replaces the file in one step: the new content goes to a fresh
     // temporary file beside the real file (a symbolic link's target), which
@@ -70,7 +74,7 @@ public:
     void WriteSettings(std::wstring_view playerPath, std::int16_t compactFlag) const;
 
     // The file's bytes as they are, by the same rules; empty when there are none.
-    std::string ReadBytes() const;
+    std::string ReadBytes(unsigned busyWaitMs = kBusyWaitMs, bool* busy = nullptr) const;
     // Writes the file's bytes as WriteSettings does. Throws SettingsWriteError.
     void WriteBytes(const std::string& bytes) const;
 

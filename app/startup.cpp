@@ -36,12 +36,18 @@ StartPlan RunStartup(Program& program) {
         if (!saved) return plan;
     }
 
+    bool busy = false;
     SkipOnError([&] {
-        const Settings settings = program.store.ReadSettings();
+        const Settings settings = program.store.ReadSettings(kStartBusyWaitMs);
+        busy = settings.busy;
         program.settings.playerPath = settings.playerPath;
         program.settings.playerPathToStore = settings.playerPath;
         program.settings.compactFlag = settings.compactFlag;
     });
+    if (busy) {
+        ShowMessage(nullptr, kBusySettingsMessage, MessageIcon::Stop);
+        return plan;
+    }
     if (program.settings.playerPath.empty()) {
         // A file in the user's folder is not where the user would look.
         std::wstring text(kDeleteSettingsMessage);

@@ -150,11 +150,24 @@ TEST_F(SettingsFileTest, WhatTheUserSetOnTheFileSurvivesASave) {
     EXPECT_EQ(ReadBytes(file), "C:\\P\\WINSPC.EXE\r\n 1 \r\n");
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 
+    // A killed writer's leftover goes at the next write; a fresh one (a write
+    // under way) and any other name stay.
+    FILETIME hourAgo;
+    ::GetSystemTimeAsFileTime(&hourAgo);
+    hourAgo.dwHighDateTime -= 9;  // 9 x 2^32 x 100 ns: about an hour back
+    for (const wchar_t* name : {L".0badc0de.tmp", L".0BADC0DE.tmp.x", L".1234abcd.tmp"}) {
+        WriteBytes(file + name, "half");
+        const UniqueFile left(::CreateFileW((file + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (name[1] == L'0') ::SetFileTime(left.get(), nullptr, nullptr, &hourAgo);
+    }
+    store.WriteSettings(L"C:\\P\\WINSPC.EXE", 1);
+
     const std::wstring otherName = folder / L"backup-name.ini";
     ASSERT_TRUE(::CreateHardLinkW(otherName.c_str(), file.c_str(), nullptr));
     store.WriteSettings(L"C:\\P\\ZDSPC.EXE", 0);
     EXPECT_EQ(ReadBytes(otherName), "C:\\P\\ZDSPC.EXE\r\n 0 \r\n");
-    EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini", L"Velmoria.ini.tmp", L"backup-name.ini"));
+    EXPECT_THAT(Files(), ElementsAre(L"Velmoria.ini", L"Velmoria.ini.0BADC0DE.tmp.x", L"Velmoria.ini.1234abcd.tmp",
+                                     L"Velmoria.ini.tmp", L"backup-name.ini"));
 }
 
 }  // namespace

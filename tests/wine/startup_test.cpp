@@ -12,6 +12,8 @@ using Icon = CaughtBox::Icon;
 
 constexpr wchar_t kFirstRun[] = L"This is your first time running this program!\nTake the time to locate an SPCPlayer.";
 constexpr wchar_t kDeleteIni[] = L"Error! Please delete Velmoria.ini and re-run!";
+constexpr wchar_t kBusy[] =
+    L"Velmoria.ini is in use by another program, so the player cannot be read.\nPlease re-run in a moment.";
 constexpr wchar_t kRestart[] = L"Please restart this program for changes to take effect!";
 
 class StartupTest : public WindowTest {
@@ -87,6 +89,20 @@ TEST_F(StartupTest, AFirstRunSavesThePlayerOrEnds) {
         EXPECT_FALSE(main->Form_Load());
         EXPECT_THAT(boxes.texts(), ElementsAre(kDeleteIni));
         EXPECT_EQ(StoredSettings(), content);
+        main.reset();
+    }
+    // Held by another program (a virus scanner) for a while: waited for; all along: busy, never to be deleted.
+    StoreSettings("C:\\P\\WINSPC.EXE\r\n 0 \r\n");
+    for (const bool released : {true, false}) {
+        boxes.Clear();
+        UniqueFile held(::CreateFileW((programFolder / L"Velmoria.ini").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        Background release([&] { if (released) { ::Sleep(1500); held.reset(); } });
+        CreateMain();
+        EXPECT_EQ(main->Form_Load(), released);
+        release.Join();
+        held.reset();
+        EXPECT_EQ(boxes.texts(), released ? std::vector<std::wstring>{} : std::vector<std::wstring>{kBusy});
         main.reset();
     }
 }
