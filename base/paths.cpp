@@ -160,6 +160,18 @@ std::wstring_view TrimTrailingSpaces(std::wstring_view text) {
     return last == std::wstring_view::npos ? std::wstring_view{} : text.substr(0, last + 1);
 }
 
+bool IsDeviceName(std::wstring_view name) {
+    const std::wstring stem = UpperCase(TrimTrailingSpaces(name.substr(0, name.find_first_of(L".:"))));
+    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
+        stem == L"CONOUT$") {
+        return true;
+    }
+    // COM1 to COM9 and LPT1 to LPT9, with the superscript digits Windows takes too.
+    return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) &&
+           ((stem[3] >= L'1' && stem[3] <= L'9') || stem[3] == L'\u00B9' || stem[3] == L'\u00B2' ||
+            stem[3] == L'\u00B3');
+}
+
 bool MatchesFilePattern(std::wstring_view name, std::wstring_view patterns) {
     while (true) {
         const std::size_t semicolon = patterns.find(L';');

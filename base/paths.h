@@ -56,6 +56,11 @@ std::wstring PlainLineText(std::wstring text);
 // Text without its trailing spaces; Windows drops them from file names anyway.
 std::wstring_view TrimTrailingSpaces(std::wstring_view text);
 
+// Whether Windows takes a file name for a device when it ends a path that
+// has no "\\?\" prefix: CON, PRN, AUX, NUL, COM1-9, LPT1-9 and the console's
+// names, with any extension and trailing spaces ("COM1.spc", "nul .txt").
+bool IsDeviceName(std::wstring_view name);
+
 // Matches a file name against a list of wildcard patterns separated by ";"
 // ("*.SPC", "SPCPLAY.EXE;WINSPC.EXE"), ignoring case. "*" stands for any run
 // of characters and "?" for exactly one; only the long name is looked at.

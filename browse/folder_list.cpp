@@ -21,7 +21,7 @@ void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_
 bool FolderList::SetPath(std::wstring_view path) {
     const std::wstring full = NormalizeFolder(path);
     if (full.empty()) return false;
-    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
+    const DWORD attributes = ::GetFileAttributesW(VerbatimPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     std::vector<std::wstring> subfolders;
     std::vector<std::wstring> files;

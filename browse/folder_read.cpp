@@ -80,18 +80,36 @@ std::size_t RootLength(std::wstring_view path) {
 }
 
 
-std::wstring NormalizeFolder(std::wstring_view path) {
-    // Past the longest path Windows knows, nothing can be listed, and the
-    // lookups would only take time.
-    if (path.size() > kMaxPathChars) return {};
-    const std::wstring input(path);
+namespace {
+
+std::wstring SystemFullPath(const std::wstring& input) {
     const DWORD size = ::GetFullPathNameW(input.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
     std::wstring full(size, L'\0');
     const DWORD length = ::GetFullPathNameW(input.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size) return {};
     full.resize(length);
-    if (full.size() > kMaxPathChars) return {};
+    return full;
+}
+
+}  // namespace
+
+std::wstring FullPathOf(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t nameAt =
+        slash != std::wstring_view::npos ? slash + 1 : (path.size() >= 2 && path[1] == L':' ? 2 : 0);
+    const std::wstring_view name = path.substr(nameAt);
+    if (name.empty() || !IsDeviceName(name)) return SystemFullPath(std::wstring(path));
+    const std::wstring folder = SystemFullPath(nameAt == 0 ? std::wstring(L".") : std::wstring(path.substr(0, nameAt)));
+    return folder.empty() ? folder : JoinPath(folder, name);
+}
+
+std::wstring NormalizeFolder(std::wstring_view path) {
+    // Past the longest path Windows knows, nothing can be listed, and the
+    // lookups would only take time.
+    if (path.size() > kMaxPathChars) return {};
+    std::wstring full = FullPathOf(path);
+    if (full.empty() || full.size() > kMaxPathChars) return {};
     while (full.size() > RootLength(full) && full.back() == L'\\') full.pop_back();
     return full;
 }
@@ -99,7 +117,8 @@ std::wstring NormalizeFolder(std::wstring_view path) {
 std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_view patterns) {
     const std::wstring full = NormalizeFolder(path);
     if (full.empty()) return std::nullopt;
-    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(full).c_str());
+    // Verbatim, so that a file or folder named like a device is looked at itself.
+    const DWORD attributes = ::GetFileAttributesW(VerbatimPath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return BrowseTarget{full, {}};
     const std::wstring name = FileNameOf(full);

@@ -34,6 +34,12 @@ std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_
 // The folder the system takes as a drive's current folder ("D:" -> "D:\Music").
 std::wstring CurrentFolderOfDrive(std::wstring_view drive);
 
+// A path made full against the working folder, as GetFullPathNameW does,
+// except that a last part named like a device (COM1.spc, a folder CON) stays
+// a file or folder of its folder rather than becoming "\\.\COM1". Empty
+// when it cannot be made full.
+std::wstring FullPathOf(std::wstring_view path);
+
 // A path as the lists hold it: full, without a trailing "\" except for a root.
 std::wstring NormalizeFolder(std::wstring_view path);
 

@@ -58,11 +58,14 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
         outcome.songFailed = true;
         return;
     }
+    // A song named like a device (COM1.spc) would make the player open the
+    // device: it gets a plain copy instead.
+    const bool deviceName = IsDeviceName(FileNameOf(spcPath));
     if (row->start == StartForm::QuotedLongPath) {
         // A running copy takes the song from the one started, which then
         // ends: the running copy is the player to watch.
         const WindowId running = FindPlayerWindow();
-        Start(QuotedCommandLine(player_.path, spcPath), outcome);
+        Start(QuotedCommandLine(player_.path, deviceName ? system_.PlainCopy(spcPath) : spcPath), outcome);
         if (running != 0) outcome.player = system_.WindowProcess(running);
         return;
     }
@@ -71,7 +74,7 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     std::wstring spcArgument = system_.ShortPathName(spcPath + L' ');
     // A volume without 8.3 names gives the long path back: with a space or
     // a character outside its code page, a classic player cannot open it.
-    if (spcArgument.find(L' ') != std::wstring::npos || !system_.FitsCodePage(spcArgument)) {
+    if (deviceName || spcArgument.find(L' ') != std::wstring::npos || !system_.FitsCodePage(spcArgument)) {
         spcArgument = system_.PlainCopy(spcPath);
     }
     const std::wstring playerArgument = system_.ShortPathName(player_.path);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "browse/folder_read.h"
 #include "player/win_routines.h"
 #include "wintk/win_handles.h"
 #include "wintk/win_text.h"
@@ -43,12 +44,8 @@ bool SameUserAndSession(DWORD process) {
 // A path as this process's working folder sees it, made absolute: the
 // running Velmoria has a working folder of its own.
 std::wstring Absolute(const std::wstring& path) {
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = size ? ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
+    std::wstring full = FullPathOf(path);
+    return full.empty() ? path : full;
 }
 
 }  // namespace
@@ -66,11 +63,13 @@ HWND FindRunningVelmoria() {
     return nullptr;
 }
 
+void OfferHandOvers(HWND main) { ::SetPropW(main, kMainWindowProperty, main); }
+
 std::wstring HandOverLine(std::wstring_view commandLine) {
     // The first argument, or the whole tail where that names nothing (an
     // unquoted path with spaces), as the receiver would try them.
     std::wstring path = FirstArgument(commandLine);
-    if (::GetFileAttributesW(ExtendedLengthPath(Absolute(path)).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (::GetFileAttributesW(VerbatimPath(Absolute(path)).c_str()) == INVALID_FILE_ATTRIBUTES) {
         path = ArgumentsTail(commandLine);
     }
     return L"Velmoria.exe \"" + Absolute(path) + L"\"";

@@ -36,6 +36,9 @@ TEST(Paths, TextFromOutsideKeepsToItsLine) {
 }
 
 TEST(Paths, JoinParentStripAndTrim) {
+    // Names a player would open as a device, given without the "\\?\" prefix.
+    EXPECT_TRUE(IsDeviceName(L"COM1.spc") && IsDeviceName(L"con") && IsDeviceName(L"Nul .spc") && IsDeviceName(L"LPT\u00B9.a.b"));
+    EXPECT_FALSE(IsDeviceName(L"COM10.spc") || IsDeviceName(L"CONSOLE.spc") || IsDeviceName(L"COM0.spc") || IsDeviceName(L"aux1"));
     EXPECT_EQ(JoinPath(L"C:\\Players", L"Velmoria.ini"), L"C:\\Players\\Velmoria.ini");
     EXPECT_EQ(JoinPath(L"C:\\", L"Velmoria.ini"), L"C:\\Velmoria.ini");  // a drive root
     EXPECT_EQ(JoinPath(L"C:\\\\x", L"A.SPC"), L"C:\\\\x\\A.SPC");        // only the last character counts

@@ -96,8 +96,9 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     EXPECT_EQ(caption, L"[Running WinSPC]");
     EXPECT_EQ(system.startFolder, L"C:\\P");  // in its own folder, as a double-click starts it
     // Where a volume has no short names, a path with a space or a character
-    // outside the code page reaches the player as a plain copy.
-    for (const wchar_t* song : {L"Long Name.spc", L"\u66F2.spc"}) {
+    // outside the code page reaches the player as a plain copy; so does a
+    // song named like a device, which the player would open as the device.
+    for (const wchar_t* song : {L"Long Name.spc", L"\u66F2.spc", L"COM1.spc"}) {
         system.log.clear();
         Select(song);
         Play();
