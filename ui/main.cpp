@@ -31,6 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Create()) return 1;
     if (!main.Form_Load()) return 1;
     main.Show();
+    velmoria::OfferHandOvers(main.hwnd());
     // "Open with" and shortcuts name a folder or a song: go there, and play the song.
     if (velmoria::FirstArgument(commandLine).empty()) {
         main.OpenLastFolder();

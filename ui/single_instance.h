@@ -18,6 +18,11 @@ inline constexpr wchar_t kMainWindowProperty[] = L"Velmoria.SpcMain";
 // session; null when there is none.
 HWND FindRunningVelmoria();
 
+// Marks the main window as the one later starts hand over to: only once it
+// is shown, for a hand-over taken while a start-up message is up is lost.
+// Until then a second start finds none, and runs by itself.
+void OfferHandOvers(HWND main);
+
 // Sends the command line to it, its path made absolute against this
 // process's working folder; true when it took it.
 bool HandOver(HWND running, std::wstring_view commandLine);

@@ -108,10 +108,6 @@ void SpcMain::OnCreate() {
     accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     UseIcon(IDI_VELMORIA);
     AcceptDrops();
-    ::SetPropW(hwnd(), kMainWindowProperty, hwnd());
-    // The keyboard's media keys, while another program is in front too, when
-    // the system grants them; another program may hold them, and that is all.
-    for (const auto& [command, key] : kMediaKeys) ::RegisterHotKey(hwnd(), command, MOD_NOREPEAT, key);
 
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
@@ -173,11 +169,33 @@ void SpcMain::OnCommand(int id, int code, HWND control) {
     }
 }
 
-// A media key acts as its menu item, or as the Stop button; Play/Pause with
-// a list playing through stops it, and plays on from that song when pressed again.
+// The keyboard's media keys, while another program is in front too, are
+// held only while Velmoria plays (or Play/Pause paused it): idle, it leaves
+// them to other programs. The system may refuse them, and that is all.
+void SpcMain::HoldMediaKeys(bool hold) {
+    if (hold == keysHeld_) return;
+    keysHeld_ = hold;
+    for (const auto& [command, key] : kMediaKeys) {
+        hold ? ::RegisterHotKey(hwnd(), command, MOD_NOREPEAT, key) : ::UnregisterHotKey(hwnd(), command);
+    }
+}
+
+// A media key acts as its menu item, or as the Stop button. The players
+// cannot pause, so Play/Pause with a song playing stops it and, pressed
+// again, plays on from that song (through the list, when it played
+// through); with nothing playing, it plays the list through.
 void SpcMain::OnHotKey(int id) {
-    const bool stop = id == IDC_cmdStop || (id == ID_mnuPlayAll && PlaysThrough());
-    OnCommand(stop ? IDC_cmdStop : id, stop ? BN_CLICKED : kFromMenu, stop ? Item(IDC_cmdStop) : nullptr);
+    if (id != ID_mnuPlayAll) {
+        OnCommand(id, id == IDC_cmdStop ? BN_CLICKED : kFromMenu, id == IDC_cmdStop ? Item(IDC_cmdStop) : nullptr);
+        return;
+    }
+    const int resume = std::exchange(resumeWith_, 0);
+    if (session_ && (session_->running() || PlaysThrough())) {
+        resumeWith_ = PlaysThrough() ? ID_mnuPlayAll : IDC_cmdPlay;
+        Carry(session_->Stop());
+    } else {
+        resume == IDC_cmdPlay ? cmdPlay_Click() : mnuPlayAll_Click();
+    }
 }
 
 void SpcMain::OnDrawItem(const DRAWITEMSTRUCT& item) {

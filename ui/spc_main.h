@@ -147,6 +147,7 @@ private:
     void ReadSong(unsigned number, std::wstring path);
     void ShowNowPlaying();
     void ShowOneMessage(std::wstring_view text, MessageIcon icon);
+    void HoldMediaKeys(bool hold);
     void WatchForeground();
     void TakeKeyboardBack();
     void OnPlayDone();
@@ -184,6 +185,8 @@ private:
     std::uint64_t watchEndsAt_ = 0;
     bool messageOpen_ = false;  // a message of the play is up: no second one on top of it
     bool closeAfterStop_ = false;  // Exit waits for the play-through's player to be stopped
+    bool keysHeld_ = false;  // the media keys are registered
+    int resumeWith_ = 0;  // after Play/Pause stopped a play: the command it plays on with (IDC_cmdPlay, ID_mnuPlayAll)
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;  // resource accelerators need no freeing
     ScaledPicture pip_;

@@ -106,15 +106,18 @@ void SpcMain::TakeKeyboardBack() {
 // ------------------------------------------------------------- Playing
 
 void SpcMain::cmdPlay_Click() {
+    resumeWith_ = 0;
     focusBeforePlay_ = ::GetFocus();
     if (session_) Carry(session_->Play(Request(), Now()));
 }
 
 void SpcMain::cmdStop_Click() {
+    resumeWith_ = 0;
     if (session_) Carry(session_->Stop());
 }
 
 void SpcMain::mnuPlayAll_Click() {
+    resumeWith_ = 0;
     if (!session_ || spcFile_.Count() == 0) return;
     // The list is fixed now: browsing elsewhere does not change it.
     PlayList list{spcFile_.Path(), {}, {}, static_cast<std::size_t>(std::max(0, spcFile_.ListIndex()))};
@@ -174,6 +177,7 @@ void SpcMain::Carry(SessionStep step) {
     } else {
         ::KillTimer(hwnd(), kThroughTimer);
     }
+    HoldMediaKeys(session_->running() || session_->PlaysThrough() || session_->busy() || resumeWith_ != 0);
     if (!step.message.empty()) ShowOneMessage(step.message, step.icon);
 }
 

@@ -8,18 +8,21 @@
 #include "base/paths.h"
 #include "wintk/win_text.h"
 #include "tests/wine/fixture.h"
+#include "ui/single_instance.h"
 
 namespace velmoria::test {
 namespace {
+
+using namespace testing;
 
 class OutsideTest : public WindowTest {
 protected:
     // Velmoria.exe, run from the program folder with WinSPC as its player, by
     // default in the player folder.
-    DWORD Start(const std::wstring& argument, const std::wstring& folder = {}) {
+    DWORD Start(const std::wstring& argument, const std::wstring& folder = {}, std::string settings = {}) {
         const std::wstring exe = programFolder / L"Velmoria.exe";
         ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\Velmoria.exe").c_str(), exe.c_str(), FALSE);
-        StoreSettings(Ascii(players.Path(L"WINSPC")) + "\r\n 0 \r\n");
+        StoreSettings(settings.empty() ? Ascii(players.Path(L"WINSPC")) + "\r\n 0 \r\n" : settings);
         DWORD id = 0;
         processes_.push_back(StartProgram(L"\"" + exe + L"\" " + argument, folder.empty() ? playerFolder.path() : folder, &id));
         EXPECT_NE(processes_.back(), nullptr);
@@ -73,6 +76,11 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     HWND box = nullptr;
     EXPECT_TRUE(WaitUntil([&] { return (box = ::FindWindowExW(nullptr, nullptr, L"#32770", L"Velmoria")) != nullptr; }));
     EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"There is no folder or SPC file at\nC:\\no such folder\\x.spc");
+    // A burst of such hand-overs while it is up puts no second box on top of it.
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(HandOver(window, L"Velmoria.exe C:\\missing\\x.spc"));
+    int shown = 0;
+    for (HWND up = nullptr; (up = ::FindWindowExW(nullptr, up, L"#32770", L"Velmoria"));) shown += up != window;
+    EXPECT_EQ(shown, 1);
 
     const DWORD second = Start(FileNameOf(song), work.path());
     EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(second); }, 10s));
@@ -90,6 +98,16 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     EXPECT_EQ(WindowText(files), L"SPC files");
     EXPECT_EQ(WindowText(folders), L"Folders");
     EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_cmdPlay)), L"Play");
+}
+
+// While a start-up message is up the window is not ready: a second start
+// runs by itself (and says so too) rather than hand it a song it would lose.
+TEST_F(OutsideTest, ASecondStartDuringAStartUpMessageRunsByItself) {
+    // No player: each start says to delete the file, in a box of its own (the main window is hidden).
+    const DWORD first = Start(L"", {}, "\r\n 0 \r\n");
+    ASSERT_TRUE(WaitUntil([&] { return FindProcessWindow(first, L"Velmoria") != nullptr; }, 10s));
+    const DWORD second = Start(L"\"" + Song(L"a.spc") + L"\"", {}, "\r\n 0 \r\n");
+    EXPECT_TRUE(WaitUntil([&] { return FindProcessWindow(second, L"Velmoria") != nullptr; }, 10s));
 }
 
 // Wine cannot carry a drop's memory from one process to another, so the drop
@@ -118,6 +136,16 @@ TEST_F(OutsideTest, ADropOpensTheFirstFolderOrSongAmongTheItems) {
     ::PostMessageW(main->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), 16);
     PumpUntil([] { return false; }, 200ms);
     EXPECT_EQ(main->dpi(), 96);
+
+    // Named like devices, the folder CON and the song COM1.spc stay a folder
+    // and a file, and the player gets a copy: COM1.spc would open the port.
+    MakeFolder(L"\\\\?\\" + work / L"CON");
+    WriteBytes(L"\\\\?\\" + work / L"CON\\COM1.spc", SpcFileBytes("Port", "G"));
+    ::PostMessageW(main->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({work / L"CON\\COM1.spc"})), 0);
+    ASSERT_TRUE(Pump([&] { return EntryText(files, 0) == L"COM1.spc" && EntryText(folders, 3) == L"CON"; }));
+    Settled([&] { main->cmdPlay_Click(); });
+    EXPECT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Port]"));
+    EXPECT_THAT(players.CommandLines(L"WINSPC"), ElementsAre(Not(HasSubstr(L"COM1"))));
 }
 
 }  // namespace

@@ -104,12 +104,18 @@ TEST_F(PlayThroughTest, GoneSongsLongNamesAndBrowsingElsewhere) {
 // With the classic SPCPlay, a single play in the middle stops the running
 // one as a play-through does, then plays the chosen song; Play/Pause stops a
 // play-through and plays on from its song; Exit stops the player of a
-// play-through (a single play's plays on).
+// play-through (a single play's plays on). The media keys are Velmoria's only
+// while it plays or is paused; idle, in front, Play/Pause plays the list.
 TEST_F(PlayThroughTest, ASinglePlayPlayPauseAndExitInTheMiddle) {
+    const auto othersMayHaveKeys = [] {  // and let them go at once
+        return ::RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_MEDIA_PLAY_PAUSE) && ::UnregisterHotKey(nullptr, 77);
+    };
     Songs({L"A.spc", L"B.spc", L"C.spc"});
     StartWith(players.Path(L"SPCPLAY"));
+    EXPECT_TRUE(othersMayHaveKeys());
     PlayAllFrom(0);
     ASSERT_TRUE(CaptionStarts(L"1/3 A - 0:0"));
+    EXPECT_FALSE(othersMayHaveKeys());
     const DWORD first = players.ProcessIds(L"SPCPLAY").back();
     ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 2, 0);
     ::SendMessageW(Item(IDC_cmdPlay), BM_CLICK, 0, 0);
@@ -123,6 +129,12 @@ TEST_F(PlayThroughTest, ASinglePlayPlayPauseAndExitInTheMiddle) {
     PressKey(VK_MEDIA_PLAY_PAUSE);
     EXPECT_TRUE(CaptionStarts(L"Velmoria"));
     EXPECT_EQ(main->spcFile().ListIndex(), 1);
+    EXPECT_FALSE(othersMayHaveKeys());  // kept for the press that plays on
+    PressKey(VK_MEDIA_PLAY_PAUSE);
+    ASSERT_TRUE(CaptionStarts(L"1/2 B - 0:0"));
+    PressKey(VK_MEDIA_STOP);
+    EXPECT_TRUE(CaptionStarts(L"Velmoria"));
+    EXPECT_TRUE(Pump([&] { return othersMayHaveKeys() && ::GetForegroundWindow() == main->hwnd(); }));
     PressKey(VK_MEDIA_PLAY_PAUSE);
     ASSERT_TRUE(CaptionStarts(L"1/2 B - 0:0"));
     const DWORD playing = players.ProcessIds(L"SPCPLAY").back();
