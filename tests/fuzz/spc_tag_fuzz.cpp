@@ -29,7 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!details) return 0;
     if (!Clean(details->title) || !Clean(details->game) || !Clean(details->artist)) __builtin_trap();
     if (details->seconds < 0 || details->fadeMs < 0) __builtin_trap();
-    if (details->lengthGuessed && (details->seconds > 959 || details->fadeMs > 59999)) __builtin_trap();
+    // Whatever a tag claims, a length stays within half an hour and a fade
+    // within 99.999 s, and the play-through waits as long as the tip says.
+    if (details->seconds > 30 * 60 || details->fadeMs > 99999) __builtin_trap();
+    if (velmoria::PlayTimeMs(details) != details->seconds * 1000 + details->fadeMs && details->seconds > 0)
+        __builtin_trap();
     if (details->seconds > 0 && velmoria::PlayLengthText(*details).empty()) __builtin_trap();
     velmoria::EncodingOf(details->title);
     return 0;
