@@ -106,6 +106,7 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
 
 ProcessId PlayControl::Start(std::wstring_view commandLine, PlayOutcome& outcome) {
     const ProcessId process = system_.StartProcess(commandLine, player_.row->show, folder_);
+    started_ = process;
     outcome.caption = std::wstring(player_.row->runningCaption);
     outcome.player = process;
     return process;
@@ -117,9 +118,17 @@ void PlayControl::DoStop(bool running, PlayOutcome& outcome) {
     const PlayerRow* row = player_.row;
     if (!row) return;
     switch (row->stop) {
-    case StopMethod::CloseWindow:
-        if (const WindowId window = FindPlayerWindow()) system_.PostClose(window);
+    case StopMethod::CloseWindow: {
+        WindowId window = FindPlayerWindow();
+        // Stop pressed a moment after a start: the player's window is still
+        // to come, and the player would play on under an idle caption.
+        if (window == 0 && started_ != 0) {
+            const TitleSearch& search = row->searches[0];
+            window = system_.WaitForWindow(search.text, search.mode, started_, exeName_, kPlayerWindowWaitMs);
+        }
+        if (window != 0) system_.PostClose(window);
         break;
+    }
     case StopMethod::QuitCommand:
         // "-q" reaches the running copy and ends it. With none running there
         // is nothing to end, and no reason to start the player at all.

@@ -146,6 +146,7 @@ private:
     std::wstring exeName_;  // the player's file name, which its windows' process must run
     std::wstring folder_;   // the player's own folder, where it is started
     ProcessId spcPlayTaskId_ = 0;
+    ProcessId started_ = 0;  // the player process started last
 };
 
 }  // namespace velmoria

@@ -148,6 +148,13 @@ TEST_F(PlayControlTest, StopActsOnlyOnARunningCaption) {
     Stop();
     Stop();  // the second finds the idle caption
     EXPECT_THAT(system.log, ElementsAre(L"close 5"));
+    // Stopped a moment after its start, before its window came: that window is waited for.
+    system.windows.clear();
+    system.log.clear();
+    Select(L"A.SPC");
+    Play();
+    Stop();
+    EXPECT_THAT(system.log, ElementsAre(StartsWith(L"start"), L"wait 100 2000"));
 }
 
 // SPCPlay ends on the key "a", typed into whatever window is active: so only
