@@ -28,7 +28,7 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix)
+BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix python3 zlib1g-dev libz-mingw-w64-dev)
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb)
 
 # The Windows tree, cross-compiled with mingw-w64; further arguments go to

@@ -35,6 +35,12 @@ struct SongDetails {
 // The details of an SPC file; nothing when the bytes are not an SPC file.
 // A file without a tag gives empty details.
 std::optional<SongDetails> ReadSongDetails(std::string_view head, std::string_view extended);
+// The same from a whole song's bytes (a song inside a set).
+inline std::optional<SongDetails> ReadSongBytes(std::string_view song) {
+    const std::string_view extended = song.size() > kExtendedTagOffset ? song.substr(kExtendedTagOffset, kExtendedTagMaxBytes)
+                                                                         : std::string_view{};
+    return ReadSongDetails(song.substr(0, kSpcHeaderBytes), extended);
+}
 
 // "2:40 + 10 s fade", "about 15:59" for a guess; empty when unknown.
 std::string PlayLengthText(const SongDetails& details);
