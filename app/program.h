@@ -1,6 +1,7 @@
 // What the whole program shares for its lifetime: the settings file (in the
 // program's folder, or the user's when that takes no file), the settings held
-// in memory, and the operating system as the players are reached through it. wWinMain creates the one instance; the
+// in memory, the operating system as the players are reached through it,
+// and the sets of songs opened. wWinMain creates the one instance; the
 // windows reach it through the reference they are given, and tests build
 // their own over a folder of their choosing.
 #pragma once
@@ -11,6 +12,7 @@
 #include "app/choices.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
+#include "archive/set_shelf.h"
 #include "player/play_control.h"
 
 namespace velmoria {
@@ -27,6 +29,7 @@ struct Program {
     SettingsStore choicesStore;  // the listener's choices, beside the settings
     Choices choices;
     PlayerSystem& system;
+    SetShelf shelf;  // the sets (archives) opened, decoded once
 };
 
 // The program's messages that are not about playing.

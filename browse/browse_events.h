@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace velmoria {
 
 // What the lists tell the window that owns them.
@@ -20,6 +22,8 @@ public:
     // Shift+F10 or the Menu key in the file list; at: the selected entry's
     // row on the screen (the list's corner when none is selected).
     virtual void OnFileMenuKey(POINT /*at*/) {}
+    // A set the user opened cannot be read: what to tell the user.
+    virtual void OnUnreadableSet(const std::wstring& /*message*/) {}
 
 protected:
     ~BrowseEvents() = default;

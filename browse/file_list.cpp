@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "archive/archive.h"
 #include "base/paths.h"
 #include "browse/folder_read.h"
 #include "base/trace.h"
@@ -24,7 +25,11 @@ bool FileList::SetPath(std::wstring_view folder) {
     const std::wstring full = NormalizeFolder(folder);
     if (full.empty()) return false;
     std::vector<std::wstring> names;
-    if (!ReadFolder(full, patterns_, nullptr, &names)) return false;
+    try {
+        if (!ReadAnyFolder(sets, full, patterns_, nullptr, &names)) return false;
+    } catch (const ArchiveError&) {
+        return false;  // the folder list, which opened the set, has told the user
+    }
     SetFiles(full, std::move(names));
     return true;
 }

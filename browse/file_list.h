@@ -15,6 +15,8 @@
 
 namespace velmoria {
 
+class SetShelf;
+
 class FileList : public BrowseListBox {
 public:
     explicit FileList(BrowseEvents& owner);
@@ -59,6 +61,8 @@ protected:
 public:
     using SongReader = TitleCache::Reader;
     SongReader songReader;
+    // Where songs inside sets are read; none without one.
+    SetShelf* sets = nullptr;
 
 private:
     void SetFiles(std::wstring folder, std::vector<std::wstring> names);

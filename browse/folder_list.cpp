@@ -5,11 +5,36 @@
 #include <algorithm>
 #include <utility>
 
+#include "archive/set_shelf.h"
 #include "base/paths.h"
 #include "browse/folder_read.h"
 #include "wintk/win_handles.h"
 
 namespace velmoria {
+namespace {
+
+// A set: a small parcel with a band round it, so that it reads as packed
+// songs rather than a folder, drawn to scale for the DPI.
+void DrawSetGlyph(HDC dc, const RECT& box, int width) {
+    const int unit = std::max(1, width / 16);
+    const int height = width * 3 / 4;
+    const int left = box.left + unit, right = box.left + width - unit;
+    const int top = box.top + ((box.bottom - box.top) - height) / 2, bottom = top + height;
+    const UniqueBrush parcel(::CreateSolidBrush(RGB(196, 150, 100)));
+    const UniqueBrush band(::CreateSolidBrush(RGB(120, 70, 150)));
+    const UniquePen pen(::CreatePen(PS_SOLID, unit, RGB(110, 75, 40)));
+    const SelectedObject usePen(dc, pen.get());
+    {
+        const SelectedObject useBrush(dc, parcel.get());
+        ::Rectangle(dc, left, top, right + 1, bottom + 1);
+    }
+    const RECT vertical{(left + right) / 2 - unit, top + unit, (left + right) / 2 + unit + 1, bottom};
+    const RECT across{left + unit, (top + bottom) / 2 - unit, right, (top + bottom) / 2 + unit};
+    ::FillRect(dc, &vertical, band.get());
+    ::FillRect(dc, &across, band.get());
+}
+
+}  // namespace
 
 void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_view folder) {
     AttachList(list);
@@ -21,18 +46,27 @@ void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_
 bool FolderList::SetPath(std::wstring_view path) {
     const std::wstring full = NormalizeFolder(path);
     if (full.empty()) return false;
-    const DWORD attributes = ::GetFileAttributesW(VerbatimPath(full).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     std::vector<std::wstring> subfolders;
     std::vector<std::wstring> files;
-    if (!ReadFolder(full, filePatterns_, &subfolders, filePatterns_.empty() ? nullptr : &files)) return false;
+    std::vector<std::wstring> sets;
+    try {
+        if (!ReadAnyFolder(sets_, full, filePatterns_, &subfolders, filePatterns_.empty() ? nullptr : &files, &sets)) {
+            return false;
+        }
+    } catch (const ArchiveError& error) {
+        // The list stays as it was; the user is told what is wrong with the set.
+        owner_.OnUnreadableSet(SetProblemMessage(SetShelf::Locate(full).value_or(SetSpot{full, {}}).set, error.problem()));
+        return false;
+    }
     files_.emplace(std::move(files));
+    const std::optional<SetSpot> spot = sets_ && sets.empty() ? SetShelf::Locate(full) : std::nullopt;
 
     // From the root down to the current folder, one entry per level, then
     // the current folder's subfolders one level deeper.
     std::vector<std::wstring> names;
     std::vector<int> indents;
     paths_.clear();
+    setLevel_ = -1;
     const std::size_t rootLength = RootLength(full);
     names.push_back(full.substr(0, rootLength));
     paths_.push_back(names.back());
@@ -42,14 +76,18 @@ bool FolderList::SetPath(std::wstring_view path) {
         if (end == std::wstring::npos) end = full.size();
         names.push_back(full.substr(start, end - start));
         paths_.push_back(full.substr(0, end));
+        if (spot && EqualsNoCase(paths_.back(), spot->set)) setLevel_ = static_cast<int>(names.size()) - 1;
         indents.push_back(indents.back() + 1);
         start = end + 1;
     }
     levels_ = static_cast<int>(names.size());
     const int depth = indents.back() + 1;
-    for (std::wstring& name : subfolders) {
-        names.push_back(std::move(name));
-        indents.push_back(depth);
+    firstSet_ = levels_ + static_cast<int>(subfolders.size());
+    for (std::vector<std::wstring>* group : {&subfolders, &sets}) {
+        for (std::wstring& name : *group) {
+            names.push_back(std::move(name));
+            indents.push_back(depth);
+        }
     }
     SetEntries(std::move(names), std::move(indents), levels_ - 1);
 
@@ -81,7 +119,21 @@ bool FolderList::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     return BrowseListBox::HandleKey(message, wParam, lParam);
 }
 
+std::wstring FolderList::TipText(int index) {
+    std::wstring text = BrowseListBox::TipText(index);
+    // A set already opened names its game (its info.txt); none is opened for a tip.
+    const bool set = index == setLevel_ || index >= firstSet_;
+    const std::wstring info = set && sets_ ? sets_->KeptInfo(index < levels_ ? paths_[static_cast<std::size_t>(index)]
+                                                                             : JoinPath(path_, Entry(index)))
+                                           : std::wstring();
+    return info.empty() ? text : text + L"\n" + info;
+}
+
 void FolderList::DrawGlyph(HDC dc, const RECT& box, int index, bool) const {
+    if (index == setLevel_ || index >= firstSet_) {
+        DrawSetGlyph(dc, box, glyphWidth_);
+        return;
+    }
     // A small folder, open for the levels of the current path and closed for
     // the subfolders, drawn to scale for the DPI.
     const int unit = std::max(1, glyphWidth_ / 16);

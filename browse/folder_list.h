@@ -11,6 +11,8 @@
 
 namespace velmoria {
 
+class SetShelf;
+
 class FolderList : public BrowseListBox {
 public:
     using BrowseListBox::BrowseListBox;
@@ -31,11 +33,16 @@ public:
     // Nothing when they were taken already.
     std::optional<std::vector<std::wstring>> TakeFiles() { return std::exchange(files_, std::nullopt); }
 
+    // Sets (archives) are listed after the subfolders and open like them,
+    // through this shelf; none without one.
+    void UseSets(SetShelf* shelf) { sets_ = shelf; }
+
     // An LBN_ notification from the list box: a double-click opens the entry.
     bool OnNotify(WORD code) override;
 
 protected:
     void DrawGlyph(HDC dc, const RECT& box, int index, bool selected) const override;
+    std::wstring TipText(int index) override;
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -46,6 +53,9 @@ private:
     std::optional<std::vector<std::wstring>> files_;
     std::vector<std::wstring> paths_;  // full path of each level of the current path
     int levels_ = 0;                   // entries from the root down to the current folder
+    int firstSet_ = 0;                 // the first entry that is a set; Count() for none
+    int setLevel_ = -1;                // the level that is a set, when the current folder is inside one
+    SetShelf* sets_ = nullptr;
 };
 
 // Moves the folder list to the drive's current folder. A drive that cannot be

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "archive/set_shelf.h"
 #include "base/paths.h"
 #include "wintk/win_handles.h"
 
@@ -46,11 +47,11 @@ void SortByName(std::vector<std::wstring>& names) {
 }  // namespace
 
 bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
-                std::vector<std::wstring>* files) {
+                std::vector<std::wstring>* files, std::vector<std::wstring>* sets) {
     const std::wstring query = ExtendedLengthPath(JoinPath(folder, L"*"));
     WIN32_FIND_DATAW entry;
     UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
-                                       files ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
+                                       files || sets ? FindExSearchNameMatch : FindExSearchLimitToDirectories, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
@@ -61,11 +62,37 @@ bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vec
             if (folders && name != L"." && name != L"..") folders->emplace_back(name);
         } else if (files && MatchesFilePattern(name, patterns)) {
             files->emplace_back(name);
+        } else if (sets && MatchesFilePattern(name, kSetPatterns)) {
+            sets->emplace_back(name);
         }
     } while (::FindNextFileW(find.get(), &entry));
     if (::GetLastError() != ERROR_NO_MORE_FILES) return false;
-    if (folders) SortByName(*folders);
-    if (files) SortByName(*files);
+    for (std::vector<std::wstring>* names : {folders, files, sets}) {
+        if (names) SortByName(*names);
+    }
+    return true;
+}
+
+bool ReadAnyFolder(SetShelf* shelf, const std::wstring& folder, std::wstring_view patterns,
+                   std::vector<std::wstring>* folders, std::vector<std::wstring>* files,
+                   std::vector<std::wstring>* sets) {
+    const DWORD attributes = ::GetFileAttributesW(VerbatimPath(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return ReadFolder(folder, patterns, folders, files, shelf ? sets : nullptr);
+    }
+    const std::optional<SetSpot> spot = shelf ? SetShelf::Locate(folder) : std::nullopt;
+    if (!spot) return false;
+    const SetFolder* inside = shelf->Open(spot->set)->Folder(spot->inner);
+    if (!inside) return false;
+    if (folders) SortByName(*folders = inside->folders);
+    if (files) {
+        files->clear();
+        for (const std::wstring& name : inside->files) {
+            if (MatchesFilePattern(name, patterns) || MatchesFilePattern(name, kSetSongPatterns)) files->push_back(name);
+        }
+        SortByName(*files);
+    }
+    if (sets) sets->clear();
     return true;
 }
 
@@ -119,9 +146,18 @@ std::optional<BrowseTarget> BrowseTargetOf(std::wstring_view path, std::wstring_
     if (full.empty()) return std::nullopt;
     // Verbatim, so that a file or folder named like a device is looked at itself.
     const DWORD attributes = ::GetFileAttributesW(VerbatimPath(full).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return BrowseTarget{full, {}};
     const std::wstring name = FileNameOf(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Inside a set: a song, or else a folder of it (which opening the set will tell).
+        const std::optional<SetSpot> spot = SetShelf::Locate(full);
+        if (!spot || spot->inner.empty()) return std::nullopt;
+        if (!MatchesFilePattern(name, patterns) && !MatchesFilePattern(name, kSetSongPatterns)) {
+            return BrowseTarget{full, {}};
+        }
+        return BrowseTarget{ParentFolder(full), name};
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return BrowseTarget{full, {}};
+    if (MatchesFilePattern(name, kSetPatterns)) return BrowseTarget{full, {}};  // a set opens as a folder
     if (!MatchesFilePattern(name, patterns)) return std::nullopt;
     return BrowseTarget{NormalizeFolder(ParentFolder(full)), name};
 }

@@ -9,12 +9,21 @@
 
 namespace velmoria {
 
+class SetShelf;
+
 // The visible entries of a folder, in one pass over it: its subfolders, and
 // its ordinary files whose names match patterns, each sorted by name; a null
 // list is not wanted. Hidden and system entries are left out. False when the
 // folder cannot be read; an empty folder is no failure.
 bool ReadFolder(const std::wstring& folder, std::wstring_view patterns, std::vector<std::wstring>* folders,
-                std::vector<std::wstring>* files);
+                std::vector<std::wstring>* files, std::vector<std::wstring>* sets = nullptr);
+
+// A folder on disk, with the sets in it when sets is given, or a folder
+// inside a set kept on that shelf: as ReadFolder, sorted. Throws
+// ArchiveError for a set that cannot be read.
+bool ReadAnyFolder(SetShelf* shelf, const std::wstring& folder, std::wstring_view patterns,
+                   std::vector<std::wstring>* folders, std::vector<std::wstring>* files,
+                   std::vector<std::wstring>* sets = nullptr);
 
 // The longest path Windows takes, in characters.
 inline constexpr std::size_t kMaxPathChars = 32767;

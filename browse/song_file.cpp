@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "archive/set_shelf.h"
 #include "base/paths.h"
 #include "wintk/win_handles.h"
 #include "wintk/win_text.h"
@@ -19,8 +20,27 @@ FileStamp StampFrom(DWORD sizeHigh, DWORD sizeLow, FILETIME written) {
 
 std::optional<FileStamp> StampOf(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!::GetFileAttributesExW(VerbatimPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        const std::optional<SetSpot> spot = SetShelf::Locate(path);
+        return spot && !spot->inner.empty() ? StampOf(spot->set) : std::nullopt;
+    }
     return StampFrom(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+}
+
+std::function<std::optional<SongDetails>(const std::wstring&, std::optional<FileStamp>*)> SongReaderWith(SetShelf& shelf) {
+    return [&shelf](const std::wstring& path, std::optional<FileStamp>* stamp) -> std::optional<SongDetails> {
+        std::optional<FileStamp> own;
+        std::optional<SongDetails> details = ReadSongFile(path, &own);
+        if (!own) {
+            // No file by that path: a song inside a set, or none at all.
+            const std::optional<SetSong> song = shelf.ReadSong(path);
+            if (!song) return std::nullopt;
+            own = FileStamp{song->setSize, song->setWriteTime};
+            details = ReadSongBytes(song->bytes);
+        }
+        if (stamp) *stamp = own;
+        return details;
+    };
 }
 
 std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<FileStamp>* stamp) {

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "spc/song_text.h"
 
 namespace velmoria {
+
+class SetShelf;
 
 // A file's size and last write time: what tells whether it changed.
 struct FileStamp {
@@ -22,8 +25,12 @@ struct FileStamp {
 // receives the stamp of the file that was read (nothing when none was).
 std::optional<SongDetails> ReadSongFile(const std::wstring& path, std::optional<FileStamp>* stamp = nullptr);
 
-// The stamp of a file by its path; nothing when it has gone.
+// The stamp of a file by its path (of a song inside a set, the set's);
+// nothing when it has gone.
 std::optional<FileStamp> StampOf(const std::wstring& path);
+
+// ReadSongFile, and for a path inside a set, the song from the shelf.
+std::function<std::optional<SongDetails>(const std::wstring&, std::optional<FileStamp>*)> SongReaderWith(SetShelf& shelf);
 
 // A tag's bytes as text, in the encoding the tag's bytes were found to be
 // in, with nothing in it that would reorder or break the line it is shown on.

@@ -22,6 +22,7 @@ set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
 target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
 add_library(velmoria_win STATIC
+    archive/set_shelf.cpp
     browse/browse_lists.cpp
     browse/drive_list.cpp
     browse/file_list.cpp
@@ -102,12 +103,14 @@ if(VELMORIA_TESTS)
         tests/wine/outside_test.cpp
         tests/wine/play_test.cpp
         tests/wine/play_through_test.cpp
+        tests/wine/sets_test.cpp
         tests/wine/settings_file_test.cpp
         tests/wine/soak_test.cpp
         tests/wine/startup_test.cpp
         ${VELMORIA_RESOURCES}
     )
     target_link_libraries(wine_tests PRIVATE velmoria_test_support gmock_main)
+    add_dependencies(wine_tests test_sets)
     gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 endif()
 

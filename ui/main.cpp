@@ -25,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
 
     velmoria::Win32PlayerSystem::ClearOldSongCopies();
+    velmoria::SetShelf::ClearEarlierHandOuts();
     velmoria::Win32PlayerSystem system;
     velmoria::Program program(velmoria::ProgramFolder(), system, velmoria::UserSettingsFolder());
     velmoria::SpcMain main(program);

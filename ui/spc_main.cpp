@@ -112,6 +112,9 @@ void SpcMain::OnCreate() {
     CreateControls();
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
+    spcDirectory_.UseSets(&program_.shelf);
+    spcFile_.sets = &program_.shelf;
+    spcFile_.songReader = SongReaderWith(program_.shelf);
     AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
                       kSpcFilePattern, CurrentFolder());
 }

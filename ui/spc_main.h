@@ -125,6 +125,7 @@ private:
         spcFile_MouseDown(button, shift, x, y);
     }
     void OnFileMenuKey(POINT at) override;
+    void OnUnreadableSet(const std::wstring& message) override { ShowOneMessage(message, MessageIcon::Stop); }
     // The file list's popup for the selected song, at a point on the screen.
     void ShowSpcPopup(POINT at);
 

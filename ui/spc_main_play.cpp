@@ -31,6 +31,19 @@ bool HasEnded(ProcessId id) {
     return !process || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
 }
 
+// A song inside a set is written out first, where a player can open it; on
+// a pool thread, as the play itself.
+PlayOutcome PlayFromAnywhere(PlayControl& play, SetShelf& shelf, PlayRequest request) {
+    const std::wstring path = JoinPath(request.folder, request.song);
+    if (SetShelf::Locate(path)) {
+        const std::wstring out = shelf.HandOut(path);
+        if (out.empty()) return PlayOutcome{std::nullopt, {}, MessageIcon::None, 0, false, true, true};
+        request.folder = ParentFolder(out);
+        request.song = FileNameOf(out);
+    }
+    return play.Play(request);
+}
+
 }  // namespace
 
 bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
@@ -165,7 +178,7 @@ void SpcMain::Carry(SessionStep step) {
     if (step.nowPlayingChanged || step.refreshList) ShowNowPlaying();
     if (step.readSong) ReadSong(step.readSong->first, std::move(step.readSong->second));
     if (step.takeForeground) WatchForeground();
-    if (step.play) RunPlayJob([this, request = std::move(*step.play)] { return play_->Play(request); });
+    if (step.play) RunPlayJob([this, request = std::move(*step.play)] { return PlayFromAnywhere(*play_, program_.shelf, request); });
     if (step.stop) RunPlayJob([this] { return play_->Stop(true); });
     // Next and Previous, and the ticks, only while a list plays through.
     for (const UINT id : {ID_mnuNext, ID_mnuPrevious}) {
@@ -213,15 +226,16 @@ void SpcMain::ReadSong(unsigned number, std::wstring path) {
     struct Read {
         std::shared_ptr<Inbox> inbox;
         std::shared_ptr<TitleCache> cache;
+        FileList::SongReader reader;
         HWND window;
         unsigned number;
         std::wstring path;
     };
-    auto read = std::make_unique<Read>(Read{inbox_, spcFile_.titleCache(), hwnd(), number, std::move(path)});
+    auto read = std::make_unique<Read>(Read{inbox_, spcFile_.titleCache(), spcFile_.songReader, hwnd(), number, std::move(path)});
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Read> job(static_cast<Read*>(parameter));
         try {
-            const std::optional<SongDetails> details = job->cache->Details(job->path, ReadSongFile);
+            const std::optional<SongDetails> details = job->cache->Details(job->path, job->reader);
             std::wstring title = details ? DecodeTagText(details->title, EncodingOf(details->title)) : L"";
             const std::lock_guard lock(job->inbox->mutex);
             job->inbox->songs.emplace_back(job->number, std::move(title), PlayTimeMs(details));

@@ -82,6 +82,13 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     for (HWND up = nullptr; (up = ::FindWindowExW(nullptr, up, L"#32770", L"Velmoria"));) shown += up != window;
     EXPECT_EQ(shown, 1);
 
+    // A song inside a set, handed over by a second start, plays from its copy.
+    ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\sets\\Green Game.zip").c_str(), (work / L"Green Game.zip").c_str(), FALSE);
+    const DWORD packed = Start(L"\"" + work / L"Green Game.zip\\Disc 2\\02 Second.spc\"");
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(packed); }, 10s));
+    ASSERT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Second]"));
+    EXPECT_EQ(EntryText(::GetDlgItem(window, IDC_spcFile), 0), L"02 Second.spc");
+
     const DWORD second = Start(FileNameOf(song), work.path());
     EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(second); }, 10s));
     ASSERT_TRUE(WaitUntil([&] { return WindowText(window) == L"[Running WinSPC]"; }, 10s));
@@ -131,6 +138,11 @@ TEST_F(OutsideTest, ADropOpensTheFirstFolderOrSongAmongTheItems) {
     EXPECT_EQ(EntryText(folders, 2), FileNameOf(work.path()));
     EXPECT_EQ(EntryText(folders, 3), L"album");
     EXPECT_EQ(Caption(), L"Velmoria");  // a drop opens, it does not play
+
+    // A set dropped opens as a folder does.
+    ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\sets\\Stored.rsn").c_str(), (work / L"Stored.rsn").c_str(), FALSE);
+    ::PostMessageW(main->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({work / L"Stored.rsn"})), 0);
+    ASSERT_TRUE(Pump([&] { return EntryText(files, 0) == L"01 First.spc" && EntryText(folders, 3) == L"Stored.rsn"; }));
 
     // Anyone may post WM_DPICHANGED, with a pointer that points nowhere: it is not read.
     ::PostMessageW(main->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), 16);
