@@ -130,6 +130,25 @@ make_spc() {
     printf 'Velmoria project' | dd of="$file" bs=1 seek=$((0xB1)) conv=notrunc status=none
 }
 
+# A small set for the demo, packed the way listeners get them, with its
+# game's name in info.txt; it opens like a folder.
+make_demo_set() {
+    local set=$1 songs
+    songs=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-set.XXXXXX")
+    make_spc "$songs/01 Harbour Lights.spc" "Harbour Lights" "Harbour Nights"
+    make_spc "$songs/02 Fog Bell.spc" "Fog Bell" "Harbour Nights"
+    make_spc "$songs/03 Last Ferry.spc" "Last Ferry" "Harbour Nights"
+    printf 'Harbour Nights\r\nA demo set\r\n' >"$songs/info.txt"
+    rm -f "$set"
+    python3 - "$set" "$songs" <<'EOF_PY'
+import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as packed:
+    for name in sorted(os.listdir(sys.argv[2])):
+        packed.write(os.path.join(sys.argv[2], name), name)
+EOF_PY
+    rm -rf "$songs"
+}
+
 stop_services() {
     if [ -n "$OWN_PREFIX" ]; then
         WINEPREFIX=$OWN_PREFIX wineserver -k 2>/dev/null || true

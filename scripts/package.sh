@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release exe and writes dist/Velmoria-<version>-win64.zip: the
-# program, a read-me for Windows users and the licence. The version is the
+# program, a read-me for Windows users and the licences. The version is the
 # one project() in CMakeLists.txt gives, as in the exe's version resource and
 # the About window.
 set -euo pipefail
@@ -22,6 +22,8 @@ cp "$windows/Velmoria.exe" "$stage/$name/"
 # Notepad wants CRLF line ends.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$VELMORIA_ROOT/docs/README-windows.txt" >"$stage/$name/README.txt"
 sed 's/$/\r/' "$VELMORIA_ROOT/LICENSE" >"$stage/$name/LICENSE.txt"
+# zlib's inflate is linked in: its licence goes with it.
+sed 's/$/\r/' /usr/share/doc/libz-mingw-w64-dev/copyright >"$stage/$name/zlib-LICENSE.txt"
 
 mkdir -p "$VELMORIA_ROOT/dist"
 rm -f "$VELMORIA_ROOT/dist/$name.zip"

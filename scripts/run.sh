@@ -48,6 +48,7 @@ make_spc "$demo_dir/pips_march.spc" "Pip's Little March" "$game"
 make_spc "$demo_dir/RAINY.SPC" "Rainy Harbour" "$game"
 make_spc "$demo_dir/Crystal Caves.Spc" "Crystal Caves" "$game"
 make_spc "$demo_dir/credits.spc" "Credits Roll" "$game"
+make_demo_set "$demo_dir/Harbour Nights.zip"
 
 cd "$demo_dir"
 if ! $headless; then

@@ -82,6 +82,14 @@ shot credits Credits
 drive command:Credits:2 >/dev/null || true
 wineserver -k
 
+# A set, opened from the command line: its songs by title, its game in the tip.
+make_demo_set "$demo/Harbour Nights.zip"
+wine 'C:\Velmoria\Velmoria.exe' 'C:\Velmoria Demo\Harbour Nights.zip' >/dev/null 2>&1 &
+drive wait:Velmoria sleep:600 command:Velmoria:1008 sleep:800 point:Velmoria:2002:2 sleep:1500 >/dev/null
+read -r left top width height <<<"$(drive "rect:Velmoria")"
+import -window root -crop "$((width + 8))x$((height + 8))+$((left - 4))+$((top - 4))" +repage "$docs/set.png"
+wineserver -k
+
 # The same at 144 DPI.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 start
