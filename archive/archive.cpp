@@ -1,5 +1,6 @@
 #include "archive/archive.h"
 
+#include "archive/seven_zip_reader.h"
 #include "archive/zip_reader.h"
 
 namespace velmoria {
@@ -17,6 +18,8 @@ std::vector<PackedFile> UnpackArchive(std::string_view archive, const WantedName
     switch (ArchiveKindOf(archive)) {
     case ArchiveKind::Zip:
         return UnpackZip(archive, wanted, limits);
+    case ArchiveKind::SevenZip:
+        return UnpackSevenZip(archive, wanted, limits);
     case ArchiveKind::None:
         throw ArchiveError(ArchiveProblem::NotArchive);
     default:

@@ -15,6 +15,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" clang libclang-rt-14-dev
+fetch_sources
 
 trap stop_services EXIT
 start_xvfb

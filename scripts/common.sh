@@ -28,14 +28,50 @@ ensure_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix python3 zlib1g-dev libz-mingw-w64-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix python3 zlib1g-dev libz-mingw-w64-dev
+    7zip xz-utils debian-archive-keyring)
+# The decoders built from Debian's source packages, fetched by fetch_sources.
+SOURCES_DIR=$VELMORIA_ROOT/build/sources
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb)
+
+# 7-Zip's C decoder of 7z, from Debian's 7zip source package, into
+# build/sources/7zip: fetched once with a sources list of our own, so that the
+# machine's apt setup is neither read for it nor changed.
+fetch_sources() {
+    [ -f "$SOURCES_DIR/7zip/C/7zDec.c" ] && return 0
+    local apt=$SOURCES_DIR/apt
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts"
+    cat >"$apt/parts/velmoria.sources" <<'EOF_SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://security.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF_SOURCES
+    local options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/parts"
+        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
+    echo "== Fetching the 7z decoder's source (Debian's 7zip source package)"
+    apt-get -qq "${options[@]}" update
+    rm -f "$apt"/7zip_*
+    (cd "$apt" && apt-get -qq "${options[@]}" source --download-only 7zip 2>/dev/null)
+    rm -rf "$SOURCES_DIR/7zip.new"
+    mkdir -p "$SOURCES_DIR/7zip.new"
+    tar -xf "$apt"/7zip_*.orig.tar.xz -C "$SOURCES_DIR/7zip.new" --strip-components=1
+    mv "$SOURCES_DIR/7zip.new" "$SOURCES_DIR/7zip"
+}
 
 # The Windows tree, cross-compiled with mingw-w64; further arguments go to
 # CMake. WINDOWS_TARGET, when set, builds that target alone.
 build_windows() {
     local type=${1:-Release}
     shift || true
+    fetch_sources
     cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/windows" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$VELMORIA_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null

@@ -22,8 +22,16 @@ cp "$windows/Velmoria.exe" "$stage/$name/"
 # Notepad wants CRLF line ends.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$VELMORIA_ROOT/docs/README-windows.txt" >"$stage/$name/README.txt"
 sed 's/$/\r/' "$VELMORIA_ROOT/LICENSE" >"$stage/$name/LICENSE.txt"
-# zlib's inflate is linked in: its licence goes with it.
+# zlib's inflate and 7-Zip's 7z decoder are linked in: their licences go with them.
 sed 's/$/\r/' /usr/share/doc/libz-mingw-w64-dev/copyright >"$stage/$name/zlib-LICENSE.txt"
+{
+    echo "Velmoria's 7z decoder is 7-Zip's C code (C/7zArcIn.c, 7zDec.c, LzmaDec.c,"
+    echo "Lzma2Dec.c, Ppmd7.c, Ppmd7Dec.c, Bcj2.c, Bra*.c, Delta.c, 7zCrc*.c, 7zBuf.c,"
+    echo "7zStream.c, CpuArch.c), from Debian's 7zip source package. Each of these"
+    echo "files states that it is in the public domain. 7-Zip's licence follows."
+    echo
+    cat "$SOURCES_DIR/7zip/DOC/License.txt"
+} | sed 's/$/\r/' >"$stage/$name/7zip-LICENSE.txt"
 
 mkdir -p "$VELMORIA_ROOT/dist"
 rm -f "$VELMORIA_ROOT/dist/$name.zip"

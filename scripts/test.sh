@@ -9,6 +9,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" clang libclang-rt-14-dev
+fetch_sources
 
 PREFIX_DIR=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-prefix.XXXXXX")
 OWN_PREFIX=$PREFIX_DIR/wine

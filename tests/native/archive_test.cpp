@@ -1,6 +1,6 @@
-// Sets as they come: zip archives written by Python's zipfile during the
-// build (tests/sets/make_sets.py), opened as folders of songs, and every
-// kind of broken one refused with what is wrong with it.
+// Sets as they come: zip and 7z archives written by Python's zipfile and
+// Debian's 7zz during the build (tests/sets/make_sets.py), opened as folders
+// of songs, and every kind of broken one refused with what is wrong with it.
 #include "archive/archive.h"
 #include "archive/packed_set.h"
 #include "spc/spc_tag.h"
@@ -47,6 +47,23 @@ TEST(Sets, AZipIsFoldersOfSongsWithItsInfoLine) {
     EXPECT_EQ(ArchiveKindOf("7z\xBC\xAF\x27\x1C"), ArchiveKind::SevenZip);
 }
 
+// A solid 7z set made by 7-Zip itself, LZMA2 or PPMd, reads as the same
+// set zipped: the same folders, files and bytes, the info line too.
+TEST(Sets, ASolid7zSetReadsAsTheSameSetZipped) {
+    const PackedSet zipped(UnpackArchive(SetBytes("Green Game.zip"), Any));
+    for (const char* name : {"Green Game.7z", "PPMd.7z"}) {
+        const PackedSet set(UnpackArchive(SetBytes(name), Any));
+        EXPECT_THAT(set.Folder(L"Disc 2")->files, ElementsAre(L"02 Second.spc")) << name;
+        const std::string* second = set.File(L"Disc 2\\02 Second.spc");
+        ASSERT_NE(second, nullptr) << name;
+        EXPECT_EQ(*second, *zipped.File(L"Disc 2\\02 Second.spc")) << name;
+    }
+    const PackedSet set(UnpackArchive(SetBytes("Green Game.7z"), Any));
+    EXPECT_EQ(set.Info(), L"Green Game");
+    EXPECT_THAT(set.Folder(L"")->files, testing::UnorderedElementsAreArray(zipped.Folder(L"")->files));
+    EXPECT_EQ(*set.File(L"01 First.spc"), *zipped.File(L"01 First.spc"));
+}
+
 // Names that could lead out of the set, name a drive or hold a control
 // character are shown whole, as text, at the set's top.
 TEST(Sets, NamesThatCouldLeadOutAreShownAsText) {
@@ -66,7 +83,9 @@ TEST(Sets, BrokenSetsSayWhatIsWrong) {
         {"Damaged.zip", ArchiveProblem::Damaged},     {"Fake.zip", ArchiveProblem::NotArchive},
         {"Locked.zip", ArchiveProblem::Password},     {"Part.zip", ArchiveProblem::LaterPart},
         {"Large.zip", ArchiveProblem::TooLarge},      {"Many.zip", ArchiveProblem::TooLarge},
-        {"Liar.zip", ArchiveProblem::Damaged},
+        {"Liar.zip", ArchiveProblem::Damaged},        {"Locked.7z", ArchiveProblem::Password},
+        {"Hidden.7z", ArchiveProblem::Password},      {"Damaged.7z", ArchiveProblem::Damaged},
+        {"Large.7z", ArchiveProblem::TooLarge},
     };
     for (const auto& [name, problem] : cases) {
         try {

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Writes the sets of songs the tests open: zip archives made by Python's own
-zipfile, holding tagged SPC songs, and broken ones of each kind the reader
-must refuse. Usage: make_sets.py OUTPUT_FOLDER"""
+zipfile and solid 7z archives made by Debian's 7zz, holding tagged SPC songs,
+and broken ones of each kind the readers must refuse.
+Usage: make_sets.py OUTPUT_FOLDER"""
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import zipfile
 import zlib
 
@@ -22,6 +26,18 @@ def write(path, entries, method=zipfile.ZIP_DEFLATED):
     with zipfile.ZipFile(path, "w", method) as archive:
         for name, data in entries:
             archive.writestr(name, data)
+
+
+def seven_zip(path, entries, *switches):
+    """A 7z set by 7-Zip itself: solid, LZMA2 unless switches say otherwise."""
+    with tempfile.TemporaryDirectory() as folder:
+        for name, data in entries:
+            os.makedirs(os.path.dirname(os.path.join(folder, name)) or folder, exist_ok=True)
+            open(os.path.join(folder, name), "wb").write(data)
+        if os.path.exists(path):
+            os.remove(path)
+        subprocess.run([shutil.which("7zz") or "7z", "a", "-t7z", "-ms=on", "-bso0", "-bsp0", *switches,
+                        os.path.abspath(path), "."], cwd=folder, check=True)
 
 
 def patch(path, out, change):
@@ -63,6 +79,14 @@ def main(folder):
         entry = data.find(b"PK\x01\x02")
         data[entry + 24:entry + 28] = (70000).to_bytes(4, "little")
     patch(at("Liar.zip"), at("Liar.zip"), lie)
+
+    seven_zip(at("Green Game.7z"), songs)
+    seven_zip(at("PPMd.7z"), songs[1:3], "-m0=PPMd")
+    seven_zip(at("Locked.7z"), songs[1:2], "-pSecret")
+    seven_zip(at("Hidden.7z"), songs[1:2], "-pSecret", "-mhe=on")
+    whole = open(at("Green Game.7z"), "rb").read()
+    open(at("Damaged.7z"), "wb").write(whole[: len(whole) - 40])
+    seven_zip(at("Large.7z"), [("large.spc", bytes(17 << 20))])
 
 
 if __name__ == "__main__":
