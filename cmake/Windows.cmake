@@ -22,6 +22,7 @@ set_property(SOURCE ${VELMORIA_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
 target_compile_definitions(velmoria_core PUBLIC ${VELMORIA_WIN_DEFINITIONS})
 
 add_library(velmoria_win STATIC
+    ui/open_with.cpp
     archive/set_shelf.cpp
     browse/browse_lists.cpp
     browse/drive_list.cpp

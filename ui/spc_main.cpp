@@ -13,6 +13,7 @@
 #include "base/trace.h"
 #include "spc/spc_tag.h"
 #include "ui/about.h"
+#include "ui/open_with.h"
 #include "ui/single_instance.h"
 #include "wintk/win_text.h"
 #include "ui/spc_main_ids.h"
@@ -69,6 +70,7 @@ constexpr Command kCommands[] = {
     {ID_mnuChoose, kFromMenu, &SpcMain::mnuChoose_Click},
     {ID_mnuCompressed, kFromMenu, &SpcMain::mnuCompressed_Click},
     {ID_mnuTitles, kFromMenu, &SpcMain::mnuTitles_Click},
+    {ID_mnuOpenWith, kFromMenu, &SpcMain::mnuOpenWith_Click},
     {ID_mnuPlayAll, kFromMenu, &SpcMain::mnuPlayAll_Click},
     {ID_mnuNext, kFromMenu, &SpcMain::mnuNext_Click},
     {ID_mnuPrevious, kFromMenu, &SpcMain::mnuPrevious_Click},
@@ -236,6 +238,7 @@ bool SpcMain::Form_Load() {
     }
     ApplyStartOptions(plan.spcPlayOptions);
     ShowTitles(program_.choices.songTitles);
+    ::CheckMenuItem(::GetMenu(hwnd()), ID_mnuOpenWith, MF_BYCOMMAND | (OfferedInOpenWith(ModuleFilePath()) ? MF_CHECKED : 0));
     for (const auto& [on, id] : {std::pair{program_.choices.shuffle, ID_mnuShuffle}, std::pair{program_.choices.repeat, ID_mnuRepeat}}) {
         ::CheckMenuItem(::GetMenu(hwnd()), id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     }
@@ -251,6 +254,12 @@ void SpcMain::mnuTitles_Click() {
     program_.choices.songTitles = !program_.choices.songTitles;
     ShowTitles(program_.choices.songTitles);
     StoreChoices(true);
+}
+
+void SpcMain::mnuOpenWith_Click() {
+    const std::wstring exe = ModuleFilePath();
+    if (!OfferInOpenWith(exe, !OfferedInOpenWith(exe))) ShowOneMessage(std::wstring(kOpenWithFailedMessage), MessageIcon::Stop);
+    ::CheckMenuItem(::GetMenu(hwnd()), ID_mnuOpenWith, MF_BYCOMMAND | (OfferedInOpenWith(exe) ? MF_CHECKED : 0));
 }
 
 void SpcMain::StoreChoices(bool tell) {

@@ -73,6 +73,7 @@ public:
     void mnuChoose_Click();
     void mnuCompressed_Click();
     void mnuTitles_Click();
+    void mnuOpenWith_Click();  // Velmoria offered in Explorer's Open With, or no longer
     void mnuPlayAll_Click();
     void mnuNext_Click();
     void mnuPrevious_Click();

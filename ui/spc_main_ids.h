@@ -25,6 +25,7 @@
 #define ID_mnuPrevious 1011
 #define ID_mnuShuffle 1012
 #define ID_mnuRepeat 1013
+#define ID_mnuOpenWith 1014
 
 /* Controls. */
 #define IDC_spcDrive 2001

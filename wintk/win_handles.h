@@ -54,6 +54,7 @@ using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
 using UniqueWindow = UniqueHandle<HWND, &::DestroyWindow>;
 using UniqueLocal = UniqueHandle<HLOCAL, &::LocalFree>;  // buffers the system allocated for the caller
 using UniqueModule = UniqueHandle<HMODULE, &::FreeLibrary>;
+using UniqueKey = UniqueHandle<HKEY, &::RegCloseKey>;
 
 // A device context borrowed from a window (or the screen, for a null window).
 class WindowDc {

@@ -160,5 +160,46 @@ TEST_F(OutsideTest, ADropOpensTheFirstFolderOrSongAmongTheItems) {
     EXPECT_THAT(players.CommandLines(L"WINSPC"), ElementsAre(Not(HasSubstr(L"COM1"))));
 }
 
+// File, Offer in Explorer's Open With: this user's Open With lists Velmoria
+// for SPC files, ticked at the next start too; unticking takes back exactly
+// that, and what was there before (the extension's program, another
+// program's offer) stays.
+TEST_F(OutsideTest, OpenWithIsOfferedForThisUserAndTakenBackExactly) {
+    const std::wstring classes = L"Software\\Classes\\";
+    auto value = [&](const std::wstring& key, const wchar_t* name) {
+        wchar_t text[512];
+        DWORD bytes = sizeof text;
+        if (::RegGetValueW(HKEY_CURRENT_USER, (classes + key).c_str(), name, RRF_RT_ANY, nullptr, text, &bytes) != ERROR_SUCCESS) {
+            return std::wstring(L"<none>");
+        }
+        return std::wstring(std::wstring(text, bytes / sizeof(wchar_t)).c_str());
+    };
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, (classes + L".spc").c_str(), nullptr, REG_SZ, L"Other.spc", 20);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, (classes + L".spc\\OpenWithProgids").c_str(), L"Other.spc", REG_NONE, nullptr, 0);
+    const std::wstring exe = ModuleFilePath(), application = L"Applications\\" + FileNameOf(exe);
+    auto ticked = [&] { return (::GetMenuState(::GetMenu(main->hwnd()), ID_mnuOpenWith, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    StartWith(players.Path(L"WINSPC"));
+    EXPECT_FALSE(ticked());
+    ::SendMessageW(main->hwnd(), WM_COMMAND, ID_mnuOpenWith, 0);
+    EXPECT_TRUE(ticked());
+    EXPECT_EQ(value(L"Velmoria.SpcFile\\shell\\open\\command", nullptr), L"\"" + exe + L"\" \"%1\"");
+    EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Velmoria.SpcFile"), L"");
+    EXPECT_EQ(value(application + L"\\SupportedTypes", L".spc"), L"");
+    main.reset();
+    StartWith(players.Path(L"WINSPC"));
+    EXPECT_TRUE(ticked());
+    ::SendMessageW(main->hwnd(), WM_COMMAND, ID_mnuOpenWith, 0);
+    EXPECT_FALSE(ticked());
+    for (const std::wstring& key : {std::wstring(L"Velmoria.SpcFile"), application}) {
+        HKEY left = nullptr;
+        EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, (classes + key).c_str(), 0, KEY_READ, &left), ERROR_SUCCESS) << Ascii(key);
+        if (left) ::RegCloseKey(left);
+    }
+    EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Velmoria.SpcFile"), L"<none>");
+    EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Other.spc"), L"");
+    EXPECT_EQ(value(L".spc", nullptr), L"Other.spc");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".spc").c_str());
+}
+
 }  // namespace
 }  // namespace velmoria::test
