@@ -8,7 +8,8 @@
 # window's latency while a play waits for a player's window, a soak of
 # 1,000 plays and stops
 # with the process's counts, 200 kills of a writer in mid-write, the writers
-# on a full and a read-only disk; then long runs of the two fuzzers.
+# on a full and a read-only disk, a solid 7z set opened beside a bare decode;
+# then long runs of the three fuzzers.
 # Times are figures only: nothing here passes or fails on time. The large
 # folders are kept in build/bench-prefix, so later runs do not make them again.
 set -euo pipefail
@@ -43,6 +44,10 @@ echo "== Lists, size, start-up and memory"
 wine "$BUILD_ROOT/windows/list_bench.exe" 2>/dev/null | tr -d '\r'
 
 echo
+echo "== A set"
+wine "$BUILD_ROOT/windows/set_bench.exe" 2>/dev/null | tr -d '\r'
+
+echo
 echo "== A folder of 100,000 songs"
 figures 'BadInput.ALargeFolder*'
 
@@ -66,12 +71,16 @@ cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelW
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS" >/dev/null
 # Each reader gets inputs as long as it reads: the tag reader 256 header
 # bytes and a 16 KiB extended tag.
-for fuzz in settings:seeds:4096 spc_tag:spc_seeds:16640; do
+python3 "$VELMORIA_ROOT/tests/sets/make_sets.py" "$BUILD_ROOT/fuzz/sets"
+mkdir -p "$BUILD_ROOT/fuzz/set_seeds"
+find "$BUILD_ROOT/fuzz/sets" -type f -size -64k -exec cp {} "$BUILD_ROOT/fuzz/set_seeds/" \;
+for fuzz in settings:"$VELMORIA_ROOT/tests/fuzz/seeds":4096 spc_tag:"$VELMORIA_ROOT/tests/fuzz/spc_seeds":16640 \
+    archive:"$BUILD_ROOT/fuzz/set_seeds":65536; do
     IFS=: read -r name seeds maxlen <<<"$fuzz"
     echo "-- $name"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
     "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len="$maxlen" -print_final_stats=1 \
-        "$corpus" "$VELMORIA_ROOT/tests/fuzz/$seeds" 2>&1 |
+        "$corpus" "$seeds" 2>&1 |
         grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb|INFO: A corpus)|ERROR|SUMMARY" || true
     rm -rf "$corpus"
 done

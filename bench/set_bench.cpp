@@ -1,0 +1,65 @@
+// Figures for a set as it comes: a game's 24 songs in one solid 7z block
+// (tests/sets/make_sets.py writes it), opened cold on the shelf the lists
+// use: the time until its names can be listed and until every title is
+// read, beside a bare decode of the same bytes by the same decoder, and what
+// the open set keeps in memory. Prints figures only.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "archive/archive.h"
+#include "archive/set_shelf.h"
+#include "base/paths.h"
+#include "spc/spc_tag.h"
+#include "tests/support/resource_counts.h"
+#include "tests/support/win_test_support.h"
+#include "wintk/win_text.h"
+
+namespace {
+
+using velmoria::test::CountResources;
+
+template <typename Work>
+double BestMs(Work work) {
+    double best = 1e9;
+    for (int run = 0; run < 9; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    const std::wstring set = velmoria::ParentFolder(velmoria::ModuleFilePath()) + L"\\sets\\Bench.7z";
+    const std::string bytes = velmoria::test::ReadBytes(set);
+    const double bare = BestMs([&] { velmoria::UnpackArchive(bytes, [](std::string_view) { return true; }); });
+    std::size_t songs = 0, kept = 0;
+    const double names = BestMs([&] {
+        velmoria::SetShelf shelf;
+        songs = shelf.Open(set)->Folder(L"")->files.size();
+    });
+    const double titles = BestMs([&] {
+        velmoria::SetShelf shelf;
+        for (const std::wstring& name : shelf.Open(set)->Folder(L"")->files) {
+            velmoria::ReadSongBytes(shelf.ReadSong(set + L"\\" + name)->bytes);
+        }
+        kept = shelf.BytesKept();
+    });
+    const std::size_t before = CountResources().privateBytes;
+    velmoria::SetShelf shelf;
+    shelf.Open(set);
+    const std::size_t held = CountResources().privateBytes - std::min(before, CountResources().privateBytes);
+    std::printf("[ figures  ] a solid 7z set of %zu songs (%zu KB packed, %zu KB unpacked):\n", songs, bytes.size() / 1024,
+                kept / 1024);
+    std::printf("[ figures  ]   bare decode %.1f ms; names listed %.1f ms (%.2f times, aim at most 1.1); "
+                "all titles %.1f ms (%.2f times, aim at most 1.1)\n", bare, names, names / bare, titles, titles / bare);
+    std::printf("[ figures  ]   memory per open set: %zu KB kept by the shelf, %zu KB private bytes (aim: about "
+                "what it unpacks to)\n", kept / 1024, held / 1024);
+    return 0;
+}
