@@ -166,6 +166,17 @@ make_spc() {
     printf 'Velmoria project' | dd of="$file" bs=1 seek=$((0xB1)) conv=notrunc status=none
 }
 
+# The fuzzers as name:seeds:longest input. Each reader gets inputs as long
+# as it reads: the tag reader 256 header bytes and a 16 KiB extended tag; the
+# set reader starts from the tests' own small sets (make_set_seeds).
+FUZZERS=(settings:"$VELMORIA_ROOT/tests/fuzz/seeds":4096 spc_tag:"$VELMORIA_ROOT/tests/fuzz/spc_seeds":16640
+    archive:"$BUILD_ROOT/fuzz/set_seeds":65536)
+make_set_seeds() {
+    python3 "$VELMORIA_ROOT/tests/sets/make_sets.py" "$1/sets"
+    mkdir -p "$1/set_seeds"
+    find "$1/sets" -type f -size -64k -exec cp {} "$1/set_seeds/" \;
+}
+
 # A small set for the demo, packed the way listeners get them, with its
 # game's name in info.txt; it opens like a folder.
 make_demo_set() {

@@ -39,14 +39,8 @@ echo "== Fuzzers of the settings, SPC tag and set readers (bounded runs)"
 cmake -S "$VELMORIA_ROOT" -B "$BUILD_ROOT/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORIA_FUZZ=ON >/dev/null
 cmake --build "$BUILD_ROOT/fuzz" -j "$JOBS"
-# The set reader starts from the tests' own sets, the small ones.
-python3 "$VELMORIA_ROOT/tests/sets/make_sets.py" "$BUILD_ROOT/fuzz/sets"
-mkdir -p "$BUILD_ROOT/fuzz/set_seeds"
-find "$BUILD_ROOT/fuzz/sets" -type f -size -64k -exec cp {} "$BUILD_ROOT/fuzz/set_seeds/" \;
-# Each reader gets inputs as long as it reads: the tag reader 256 header
-# bytes and a 16 KiB extended tag.
-for fuzz in settings:"$VELMORIA_ROOT/tests/fuzz/seeds":4096 spc_tag:"$VELMORIA_ROOT/tests/fuzz/spc_seeds":16640 \
-    archive:"$BUILD_ROOT/fuzz/set_seeds":65536; do
+make_set_seeds "$BUILD_ROOT/fuzz"
+for fuzz in "${FUZZERS[@]}"; do
     IFS=: read -r name seeds maxlen <<<"$fuzz"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
     "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len="$maxlen" "$corpus" \
