@@ -96,33 +96,28 @@ bool FolderEncrypted(const CSzAr& db, UInt32 folder) {
     return false;
 }
 
-ArchiveProblem ProblemOf(SRes result, const Budget& budget, std::string_view archive, bool encrypted) {
+ArchiveProblem ProblemOf(SRes result, const Budget& budget, std::string_view archive) {
     if (budget.exceeded || result == SZ_ERROR_MEM) return ArchiveProblem::TooLarge;
-    if (encrypted) return ArchiveProblem::Password;
     if (result == SZ_ERROR_UNSUPPORTED) {
         // Encrypted names hide the header itself; its coder is plain to see.
         return archive.find(kAesMethodBytes) != std::string_view::npos ? ArchiveProblem::Password
                                                                        : ArchiveProblem::Unsupported;
     }
-    // A first part alone ends before the header its start points to.
-    if (result == SZ_ERROR_INPUT_EOF && archive.size() >= 32) {
-        std::uint64_t headerAt = 0;
-        for (int i = 7; i >= 0; --i) headerAt = headerAt << 8 | static_cast<unsigned char>(archive[12 + i]);
-        if (headerAt + 32 > archive.size()) return ArchiveProblem::Damaged;
-    }
+    // A first part of a split set cannot be told from a cut one: both end
+    // before the header their start points to.
     return ArchiveProblem::Damaged;
 }
 
 // The decoder's own state, freed however the reading ends.
 struct Opened {
-    explicit Opened(std::uint64_t budget) : main{{Take, Give}, budget}, temp{{Take, Give}, budget} { SzArEx_Init(&db); }
+    explicit Opened(std::uint64_t limit) : budget{{Take, Give}, limit} { SzArEx_Init(&db); }
     ~Opened() {
-        if (outBuffer) ISzAlloc_Free(&main.vt, outBuffer);
-        SzArEx_Free(&db, &main.vt);
+        if (outBuffer) ISzAlloc_Free(&budget.vt, outBuffer);
+        SzArEx_Free(&db, &budget.vt);
     }
     Opened(const Opened&) = delete;
     Opened& operator=(const Opened&) = delete;
-    Budget main, temp;
+    Budget budget;  // the decoder's lasting and passing allocations alike
     CSzArEx db;
     Byte* outBuffer = nullptr;
 };
@@ -149,8 +144,8 @@ std::vector<PackedFile> UnpackSevenZip(std::string_view archive, const WantedNam
     MemoryStream stream{{Look, Skip, Read, Seek}, archive};
     // What the songs take, and as much again for the decoder's own tables.
     Opened opened(limits.totalBytes + (64u << 20));
-    SRes result = SzArEx_Open(&opened.db, &stream.vt, &opened.main.vt, &opened.temp.vt);
-    if (result != SZ_OK) throw ArchiveError(ProblemOf(result, opened.main, archive, false));
+    SRes result = SzArEx_Open(&opened.db, &stream.vt, &opened.budget.vt, &opened.budget.vt);
+    if (result != SZ_OK) throw ArchiveError(ProblemOf(result, opened.budget, archive));
     const CSzArEx& db = opened.db;
 
     // Each block a wanted file lies in is decoded whole: its size counts.
@@ -176,8 +171,8 @@ std::vector<PackedFile> UnpackSevenZip(std::string_view archive, const WantedNam
     for (const UInt32 i : wantedFiles) {
         size_t offset = 0, size = 0;
         result = SzArEx_Extract(&db, &stream.vt, i, &blockIndex, &opened.outBuffer, &outBufferSize, &offset, &size,
-                                &opened.main.vt, &opened.temp.vt);
-        if (result != SZ_OK) throw ArchiveError(ProblemOf(result, opened.main, archive, false));
+                                &opened.budget.vt, &opened.budget.vt);
+        if (result != SZ_OK) throw ArchiveError(ProblemOf(result, opened.budget, archive));
         files.push_back({NameOf(db, i), std::string(reinterpret_cast<const char*>(opened.outBuffer) + offset, size)});
     }
     return files;
