@@ -54,7 +54,8 @@ struct PackedFile {
 using WantedName = std::function<bool(std::string_view name)>;
 
 // The wanted files of the archive, decoded, in the archive's order; folders
-// are not files. Throws ArchiveError, with nothing returned.
+// are not files. Throws ArchiveError, with nothing returned. A RAR is read
+// from its file by UnpackRar (rar_reader.h); as bytes it is Unsupported here.
 std::vector<PackedFile> UnpackArchive(std::string_view archive, const WantedName& wanted,
                                       const ArchiveLimits& limits = {});
 

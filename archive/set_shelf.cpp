@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "archive/rar_reader.h"
 #include "base/paths.h"
 #include "wintk/win_handles.h"
 
@@ -35,11 +36,13 @@ std::optional<Stamp> StampOfFile(const std::wstring& path) {
                  (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
 }
 
-std::string ReadWhole(const std::wstring& path, std::uint64_t most) {
+// The file's first bytes, or all of them (at most "most") when head is 0.
+std::string ReadFront(const std::wstring& path, std::uint64_t most, std::size_t head = 0) {
     const UniqueFile file(::CreateFileW(VerbatimPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.get(), &size)) throw ArchiveError(ArchiveProblem::Damaged);
+    if (head) size.QuadPart = std::min<LONGLONG>(size.QuadPart, static_cast<LONGLONG>(head));
     if (static_cast<std::uint64_t>(size.QuadPart) > most) throw ArchiveError(ArchiveProblem::TooLarge);
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD got = 0;
@@ -91,8 +94,12 @@ std::shared_ptr<const PackedSet> SetShelf::Open(const std::wstring& set) {
         }
     }
     // Decoded outside the lock: another set's songs are answered meanwhile.
+    // UnRAR reads a RAR where it lies; the other kinds are read from their bytes.
     const ArchiveLimits limits;
-    auto contents = std::make_shared<const PackedSet>(UnpackArchive(ReadWhole(set, limits.totalBytes), WantedInSet, limits));
+    auto contents = std::make_shared<const PackedSet>(
+        ArchiveKindOf(ReadFront(set, limits.totalBytes, 8)) == ArchiveKind::Rar
+            ? UnpackRar(VerbatimPath(set), WantedInSet, limits)
+            : UnpackArchive(ReadFront(set, limits.totalBytes), WantedInSet, limits));
     const std::lock_guard lock(mutex_);
     kept_.remove_if([&](const Kept& kept) { return EqualsNoCase(kept.set, set); });
     kept_.push_front({set, stamp->size, stamp->writeTime, contents});

@@ -70,6 +70,7 @@ else()
     # Small release programs: unused code dropped, symbols stripped.
     target_compile_options(velmoria_core PRIVATE -ffunction-sections -fdata-sections)
     target_compile_options(velmoria_win PRIVATE -ffunction-sections -fdata-sections)
+    target_compile_options(velmoria_unrar PRIVATE -ffunction-sections -fdata-sections)
     list(APPEND VELMORIA_EXE_LINK_OPTIONS $<$<CONFIG:Release,MinSizeRel>:-s -Wl,--gc-sections>)
 endif()
 

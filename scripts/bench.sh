@@ -74,7 +74,8 @@ for fuzz in "${FUZZERS[@]}"; do
     IFS=: read -r name seeds maxlen <<<"$fuzz"
     echo "-- $name"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" -max_len="$maxlen" -print_final_stats=1 \
+    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_BENCH_FUZZ_RUNS:-1000000}" \
+        -max_total_time="${VELMORIA_BENCH_FUZZ_SECONDS:-900}" -max_len="$maxlen" -print_final_stats=1 \
         "$corpus" "$seeds" 2>&1 |
         grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb|INFO: A corpus)|ERROR|SUMMARY" || true
     rm -rf "$corpus"

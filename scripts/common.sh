@@ -34,36 +34,51 @@ BUILD_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix pyth
 SOURCES_DIR=$VELMORIA_ROOT/build/sources
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb)
 
-# 7-Zip's C decoder of 7z, from Debian's 7zip source package, into
-# build/sources/7zip: fetched once with a sources list of our own, so that the
-# machine's apt setup is neither read for it nor changed.
+# The decoders built from Debian's source packages, into build/sources: 7-Zip's
+# C decoder of 7z (7zip, main), RARLAB's UnRAR (unrar-nonfree, non-free), and
+# libarchive's RAR test archives (libarchive, main; read by the tests only).
+# They are fetched once with a sources list of our own, so that the machine's
+# apt setup is neither read for them nor changed.
 fetch_sources() {
-    [ -f "$SOURCES_DIR/7zip/C/7zDec.c" ] && return 0
+    [ -f "$SOURCES_DIR/7zip/C/7zDec.c" ] && [ -f "$SOURCES_DIR/unrar/dll.hpp" ] &&
+        [ -d "$SOURCES_DIR/libarchive/libarchive/test" ] && return 0
     local apt=$SOURCES_DIR/apt
     mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts"
     cat >"$apt/parts/velmoria.sources" <<'EOF_SOURCES'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm
-Components: main
+Components: main non-free
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 
 Types: deb-src
 URIs: http://security.debian.org/debian-security
 Suites: bookworm-security
-Components: main
+Components: main non-free
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF_SOURCES
     local options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/parts"
         -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
-    echo "== Fetching the 7z decoder's source (Debian's 7zip source package)"
+    echo "== Fetching the decoders' sources (Debian's 7zip, unrar-nonfree and libarchive)"
     apt-get -qq "${options[@]}" update
-    rm -f "$apt"/7zip_*
-    (cd "$apt" && apt-get -qq "${options[@]}" source --download-only 7zip 2>/dev/null)
-    rm -rf "$SOURCES_DIR/7zip.new"
-    mkdir -p "$SOURCES_DIR/7zip.new"
-    tar -xf "$apt"/7zip_*.orig.tar.xz -C "$SOURCES_DIR/7zip.new" --strip-components=1
-    mv "$SOURCES_DIR/7zip.new" "$SOURCES_DIR/7zip"
+    unpack_source 7zip 7zip
+    unpack_source unrar-nonfree unrar
+    unpack_source libarchive libarchive
+}
+
+# Fetches source package $1 (its upstream tarball alone) and unpacks it into
+# $SOURCES_DIR/$2, whole or not at all.
+unpack_source() {
+    local apt=$SOURCES_DIR/apt package=$1 into=$SOURCES_DIR/$2
+    [ -d "$into" ] && return 0
+    rm -f "$apt/${package}"_*
+    (cd "$apt" && apt-get -qq "${options[@]}" source --download-only "$package" 2>/dev/null)
+    rm -rf "$into.new"
+    mkdir -p "$into.new"
+    local tarball
+    tarball=$(ls "$apt/${package}"_*.orig.tar.* | grep -v '\.asc$')
+    tar -xf "$tarball" -C "$into.new" --strip-components=1 || return 1
+    mv "$into.new" "$into"
 }
 
 # The Windows tree, cross-compiled with mingw-w64; further arguments go to
@@ -172,7 +187,7 @@ make_spc() {
 FUZZERS=(settings:"$VELMORIA_ROOT/tests/fuzz/seeds":4096 spc_tag:"$VELMORIA_ROOT/tests/fuzz/spc_seeds":16640
     archive:"$BUILD_ROOT/fuzz/set_seeds":65536)
 make_set_seeds() {
-    python3 "$VELMORIA_ROOT/tests/sets/make_sets.py" "$1/sets"
+    python3 "$VELMORIA_ROOT/tests/sets/make_sets.py" "$1/sets" "$SOURCES_DIR/libarchive/libarchive/test"
     mkdir -p "$1/set_seeds"
     find "$1/sets" -type f -size -64k -exec cp {} "$1/set_seeds/" \;
 }

@@ -22,7 +22,7 @@ cp "$windows/Velmoria.exe" "$stage/$name/"
 # Notepad wants CRLF line ends.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$VELMORIA_ROOT/docs/README-windows.txt" >"$stage/$name/README.txt"
 sed 's/$/\r/' "$VELMORIA_ROOT/LICENSE" >"$stage/$name/LICENSE.txt"
-# zlib's inflate and 7-Zip's 7z decoder are linked in: their licences go with them.
+# zlib's inflate, 7-Zip's 7z decoder and UnRAR are linked in: their licences go with them.
 sed 's/$/\r/' /usr/share/doc/libz-mingw-w64-dev/copyright >"$stage/$name/zlib-LICENSE.txt"
 {
     echo "Velmoria's 7z decoder is 7-Zip's C code (C/7zArcIn.c, 7zDec.c, LzmaDec.c,"
@@ -32,6 +32,17 @@ sed 's/$/\r/' /usr/share/doc/libz-mingw-w64-dev/copyright >"$stage/$name/zlib-LI
     echo
     cat "$SOURCES_DIR/7zip/DOC/License.txt"
 } | sed 's/$/\r/' >"$stage/$name/7zip-LICENSE.txt"
+# UnRAR's licence asks that its paragraph 2 be in the licence or the
+# documentation; it is in its licence text, which goes whole.
+{
+    echo "Velmoria reads RAR sets with RARLAB's UnRAR, built into the exe from"
+    echo "Debian's unrar-nonfree source package (in Debian's non-free section)."
+    echo "It is used unchanged, but for two files built in place of its own"
+    echo "(cmake/unrar/ in Velmoria's source) so that the exe imports no further DLLs."
+    echo "UnRAR's licence follows."
+    echo
+    cat "$SOURCES_DIR/unrar/license.txt"
+} | sed 's/$/\r/' >"$stage/$name/UnRAR-LICENSE.txt"
 
 mkdir -p "$VELMORIA_ROOT/dist"
 rm -f "$VELMORIA_ROOT/dist/$name.zip"

@@ -43,7 +43,9 @@ make_set_seeds "$BUILD_ROOT/fuzz"
 for fuzz in "${FUZZERS[@]}"; do
     IFS=: read -r name seeds maxlen <<<"$fuzz"
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/velmoria-corpus.XXXXXX")
-    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_len="$maxlen" "$corpus" \
+    # A RAR input takes UnRAR's whole window, tens of milliseconds under ASan: time bounds the run too.
+    "$BUILD_ROOT/fuzz/${name}_fuzz" -runs="${VELMORIA_FUZZ_RUNS:-200000}" -max_total_time="${VELMORIA_FUZZ_SECONDS:-60}" \
+        -max_len="$maxlen" "$corpus" \
         "$seeds" 2>&1 | tail -n 2
     rm -rf "$corpus"
 done

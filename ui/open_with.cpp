@@ -11,9 +11,8 @@ namespace {
 
 constexpr wchar_t kClasses[] = L"Software\\Classes\\";
 constexpr wchar_t kProgId[] = L"Velmoria.SpcFile";
-// Sets join them once RAR sets can be read, so that an .rsn never opens to a
-// message that it cannot be.
-constexpr const wchar_t* kTypes[] = {L".spc"};
+// Songs, and the RAR sets songs are published in.
+constexpr const wchar_t* kTypes[] = {L".spc", L".rsn"};
 
 std::wstring Quoted(const std::wstring& exe) { return L"\"" + exe + L"\""; }
 std::wstring OpenCommand(const std::wstring& exe) { return Quoted(exe) + L" \"%1\""; }

@@ -6,8 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "archive/archive.h"
 #include "archive/packed_set.h"
+#include "archive/rar_reader.h"
 
 namespace {
 
@@ -19,6 +23,15 @@ bool SafePart(const std::wstring& part) {
     return part.back() != L'.' && part.back() != L' ';
 }
 
+// UnRAR reads a file: the bytes go to one in memory, never to the disk.
+std::vector<velmoria::PackedFile> UnpackRarBytes(std::string_view bytes, const velmoria::ArchiveLimits& limits) {
+    static const int memory = memfd_create("rar", 0);
+    if (ftruncate(memory, 0) != 0 || pwrite(memory, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        __builtin_trap();
+    }
+    return velmoria::UnpackRar("/proc/self/fd/" + std::to_string(memory), [](std::string_view) { return true; }, limits);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Small limits, so that the fuzzer meets them.
     const velmoria::ArchiveLimits limits{1u << 16, 1u << 18};
     try {
-        auto files = velmoria::UnpackArchive(bytes, [](std::string_view) { return true; }, limits);
+        auto files = velmoria::ArchiveKindOf(bytes) == velmoria::ArchiveKind::Rar
+                         ? UnpackRarBytes(bytes, limits)
+                         : velmoria::UnpackArchive(bytes, [](std::string_view) { return true; }, limits);
         std::uint64_t total = 0;
         for (const auto& file : files) {
             if (file.bytes.size() > limits.fileBytes) __builtin_trap();

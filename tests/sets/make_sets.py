@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Writes the sets of songs the tests open: zip archives made by Python's own
-zipfile and solid 7z archives made by Debian's 7zz, holding tagged SPC songs,
-and broken ones of each kind the readers must refuse.
-Usage: make_sets.py OUTPUT_FOLDER"""
+zipfile, solid 7z archives made by Debian's 7zz and stored RAR archives
+written here, holding tagged SPC songs, and broken ones of each kind the
+readers must refuse; and it copies compressed RAR archives from libarchive's
+test set, whose contents its tests give, beside them.
+Usage: make_sets.py OUTPUT_FOLDER [LIBARCHIVE_TEST_FOLDER]"""
+import binascii
 import os
 import shutil
 import subprocess
@@ -40,13 +43,41 @@ def seven_zip(path, entries, *switches):
                         os.path.abspath(path), "."], cwd=folder, check=True)
 
 
+def rar(path, entries, solid=False, sizes=None, first_part=False):
+    """A RAR 3 archive of stored files, as an archiver writes one with -m0;
+    sizes, when given, are the sizes its headers claim. The first part of a
+    split set holds the start of its files, which go on in the next part."""
+    def block(kind, flags, body, data=b""):
+        header = bytes([kind]) + flags.to_bytes(2, "little") + (7 + len(body)).to_bytes(2, "little") + body
+        return (zlib.crc32(header) & 0xFFFF).to_bytes(2, "little") + header + data
+    out = b"Rar!\x1a\x07\x00" + block(0x73, (0x0008 if solid else 0) | (0x0101 if first_part else 0), bytes(6))
+    for n, (name, data) in enumerate(entries):
+        stored = name.replace("/", "\\").encode()
+        size = sizes[n] if sizes else len(data)
+        body = (len(data).to_bytes(4, "little") + size.to_bytes(4, "little") + bytes([2]) +
+                zlib.crc32(data).to_bytes(4, "little") + (0x5A210000).to_bytes(4, "little") + bytes([29, 0x30]) +
+                len(stored).to_bytes(2, "little") + (0x20).to_bytes(4, "little") + stored)
+        out += block(0x74, 0x8000 | (0x10 if solid and n else 0) | (0x02 if first_part else 0), body, data)
+    open(path, "wb").write(out + block(0x7B, 0x4000, b""))
+
+
+def uudecode(source, out):
+    data = b""
+    for line in open(source, "rb").read().splitlines()[1:]:
+        if line.strip() == b"end":
+            break
+        if line:
+            data += binascii.a2b_uu(line)
+    open(out, "wb").write(data)
+
+
 def patch(path, out, change):
     data = bytearray(open(path, "rb").read())
     change(data)
     open(out, "wb").write(bytes(data))
 
 
-def main(folder):
+def main(folder, libarchive_tests=None):
     os.makedirs(folder, exist_ok=True)
     at = lambda name: os.path.join(folder, name)
     songs = [("info.txt", b"Green Game\r\nRipped by nobody\r\n"), ("01 First.spc", song("First")),
@@ -90,6 +121,24 @@ def main(folder):
     # For the benchmark: a game's 24 songs in one solid block, as sets come.
     seven_zip(at("Bench.7z"), [("%02d Song.spc" % n, song("Song %d" % n)) for n in range(1, 25)])
 
+    rar(at("Green Game.rsn"), songs)
+    rar(at("Solid.rar"), songs, solid=True)
+    whole = open(at("Green Game.rsn"), "rb").read()
+    open(at("Cut.rsn"), "wb").write(whole[: len(whole) // 2])
+    patch(at("Green Game.rsn"), at("Corrupt.rsn"), lambda data: data.__setitem__(len(data) // 2, data[len(data) // 2] ^ 1))
+    open(at("Fake.rsn"), "wb").write(b"Rar! is only its name's.\r\n")
+    rar(at("Large.rsn"), [("large.spc", b"small")], sizes=[17 << 20])
+    rar(at("Part1.rsn"), [("01 First.spc", songs[1][1][:1000])], sizes=[len(songs[1][1])], first_part=True)
+    rar(at("Many.rsn"), [("%02d.spc" % n, b"small") for n in range(18)], sizes=[15 << 20] * 18)
+    if libarchive_tests:
+        for name in ("test_read_format_rar_compress_normal.rar", "test_read_format_rar_multi_lzss_blocks.rar",
+                     "test_read_format_rar_filter.rar",
+                     "test_read_format_rar5_solid.rar", "test_read_format_rar_encryption_data.rar",
+                     "test_read_format_rar_encryption_header.rar", "test_read_format_rar_multivolume.part0002.rar", "test_read_format_rar_invalid1.rar"):
+            uudecode(os.path.join(libarchive_tests, name + ".uu"), at(name))
+    for name in ("testfile.rar3.solid.cbr", "testfile.rar3.rar"):
+        shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "rar", name), at(name))
+
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(*sys.argv[1:3])

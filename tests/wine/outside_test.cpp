@@ -82,9 +82,14 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     for (HWND up = nullptr; (up = ::FindWindowExW(nullptr, up, L"#32770", L"Velmoria"));) shown += up != window;
     EXPECT_EQ(shown, 1);
 
-    // A song inside a set, handed over by a second start, plays from its copy.
-    ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\sets\\Green Game.zip").c_str(), (work / L"Green Game.zip").c_str(), FALSE);
-    const DWORD packed = Start(L"\"" + work / L"Green Game.zip\\Disc 2\\02 Second.spc\"");
+    // A RAR set opened from Explorer (its Open With runs "Velmoria.exe" "%1")
+    // opens like a folder; a song inside it, handed over the same way, plays
+    // from its copy.
+    ::CopyFileW((ParentFolder(ModuleFilePath()) + L"\\sets\\Green Game.rsn").c_str(), (work / L"Green Game.rsn").c_str(), FALSE);
+    const DWORD set = Start(L"\"" + work / L"Green Game.rsn\"");
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(set); }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return EntryText(::GetDlgItem(window, IDC_spcFile), 1) == L"03 Third.sp1"; }, 10s));
+    const DWORD packed = Start(L"\"" + work / L"Green Game.rsn\\Disc 2\\02 Second.spc\"");
     EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(packed); }, 10s));
     ASSERT_TRUE(players.WaitForLog(L"WINSPC", L"song=[Second]"));
     EXPECT_EQ(EntryText(::GetDlgItem(window, IDC_spcFile), 0), L"02 Second.spc");
@@ -185,6 +190,8 @@ TEST_F(OutsideTest, OpenWithIsOfferedForThisUserAndTakenBackExactly) {
     EXPECT_EQ(value(L"Velmoria.SpcFile\\shell\\open\\command", nullptr), L"\"" + exe + L"\" \"%1\"");
     EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Velmoria.SpcFile"), L"");
     EXPECT_EQ(value(application + L"\\SupportedTypes", L".spc"), L"");
+    EXPECT_EQ(value(L".rsn\\OpenWithProgids", L"Velmoria.SpcFile"), L"");
+    EXPECT_EQ(value(application + L"\\SupportedTypes", L".rsn"), L"");
     main.reset();
     StartWith(players.Path(L"WINSPC"));
     EXPECT_TRUE(ticked());
@@ -196,6 +203,7 @@ TEST_F(OutsideTest, OpenWithIsOfferedForThisUserAndTakenBackExactly) {
         if (left) ::RegCloseKey(left);
     }
     EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Velmoria.SpcFile"), L"<none>");
+    EXPECT_EQ(value(L".rsn\\OpenWithProgids", L"Velmoria.SpcFile"), L"<none>");
     EXPECT_EQ(value(L".spc\\OpenWithProgids", L"Other.spc"), L"");
     EXPECT_EQ(value(L".spc", nullptr), L"Other.spc");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, (classes + L".spc").c_str());

@@ -39,24 +39,27 @@ protected:
 };
 
 // After the subfolders, with its game's name in its tip once opened; by a
-// double-click or Enter, the way a folder opens; zipped or a solid 7z. Each
+// double-click or Enter, the way a folder opens; zipped, a solid 7z or RAR. Each
 // player gets the very bytes of the packed song under a plain name no player
 // can misread, plays the set through, and the copies go at Exit.
 TEST_F(SetsTest, ASetOpensLikeAFolderAndEachPlayerPlaysItThroughFromCopies) {
     MakeFolder(work / L"Album");
-    const std::wstring sets[] = {Place(L"Green Game.7z"), Place(L"Green Game.zip")};
+    const std::wstring sets[] = {Place(L"Green Game.7z"), Place(L"Green Game.rsn"), Place(L"Green Game.zip")};
     const std::string first = ReadBytes(Made(L"expected\\01 First.spc"));
     std::vector<std::wstring> copies;
+    constexpr std::size_t order[] = {1, 0, 2, 1};  // the RAR, the 7z, the zip, the RAR
     for (const wchar_t* player : {L"SPCPLAY", L"WINSPC", L"ZDSPC", L"current\\SPCPLAY"}) {
-        const std::size_t kind = 1 - copies.size() % 2;  // the zip first, then the 7z, in turn
+        const std::size_t kind = order[copies.size()];
         const std::wstring& set = sets[kind];
         StartWith(players.Path(player));
-        ASSERT_THAT(Entries(main->spcDirectory()), ElementsAre(_, _, _, L"Album", L"Green Game.7z", L"Green Game.zip"));
+        ASSERT_THAT(Entries(main->spcDirectory()), ElementsAre(_, _, _, L"Album", L"Green Game.7z", L"Green Game.rsn", L"Green Game.zip"));
         const int entry = 4 + static_cast<int>(kind);
         if (copies.empty()) {
             DoubleClickAt(EntryPoint(IDC_spcDirectory, entry));
         } else {
-            ClickAt(EntryPoint(IDC_spcDirectory, entry));
+            // The last set may lie below the list's rows: the keys go there.
+            ClickAt(EntryPoint(IDC_spcDirectory, 3));
+            for (int down = 3; down < entry; ++down) PressKey(VK_DOWN);
             PressKey(VK_RETURN);
         }
         ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == set; })) << Ascii(player);
@@ -119,17 +122,30 @@ TEST_F(SetsTest, TitlesInsideASetAndNamesThatCouldLeadOut) {
 // Each broken set names itself and what is wrong; the lists stay where they
 // were, and the bombs are refused before anything is decoded or written.
 TEST_F(SetsTest, BrokenSetsSayWhatIsWrongAndTheListsStay) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {  // as the list sorts them
-        {L"Damaged.zip", L"is damaged"},      {L"Fake.zip", L"only its name says"},
-        {L"Large.zip", L"too large"},         {L"Liar.zip", L"is damaged"},
-        {L"Locked.7z", L"needs a password"},  {L"Locked.zip", L"needs a password"},
-        {L"Many.zip", L"too large"},          {L"Part.zip", L"one part of a set"},
+    struct Case {
+        const wchar_t *name, *made, *problem;
     };
-    for (const auto& [name, problem] : cases) Place(name);
+    const Case cases[] = {  // as the list sorts them
+        {L"Cut.rsn", L"Cut.rsn", L"is damaged"},
+        {L"Damaged.zip", L"Damaged.zip", L"is damaged"},
+        {L"Fake.zip", L"Fake.zip", L"only its name says"},
+        {L"Large.rsn", L"Large.rsn", L"too large"},
+        {L"Large.zip", L"Large.zip", L"too large"},
+        {L"Liar.zip", L"Liar.zip", L"is damaged"},
+        {L"Locked.7z", L"Locked.7z", L"needs a password"},
+        {L"Locked.rar", L"test_read_format_rar_encryption_header.rar", L"needs a password"},
+        {L"Locked.zip", L"Locked.zip", L"needs a password"},
+        {L"Many.zip", L"Many.zip", L"too large"},
+        {L"Part.zip", L"Part.zip", L"one part of a set"},
+        {L"Split.rsn", L"Part1.rsn", L"one part of a set"},
+    };
+    for (const auto& [name, made, problem] : cases) {
+        EXPECT_TRUE(::CopyFileW(Made(made).c_str(), (work / name).c_str(), FALSE)) << Ascii(name);
+    }
     StartWith(players.Path(L"WINSPC"));
     boxesExpected = true;
     ClickAt(EntryPoint(IDC_spcDirectory, 3));
-    for (const auto& [name, problem] : cases) {
+    for (const auto& [name, made, problem] : cases) {
         boxes.Clear();
         PressKey(VK_RETURN);
         ASSERT_TRUE(Pump([&] { return boxes.texts().size() == 1; })) << Ascii(name);
