@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "archive/archive.h"
+#include "archive/set_shelf.h"
 #include "base/paths.h"
 #include "browse/folder_read.h"
 #include "base/trace.h"
@@ -26,6 +27,11 @@ bool FileList::SetPath(std::wstring_view folder) {
     if (full.empty()) return false;
     std::vector<std::wstring> names;
     try {
+        // A set is decoded by the folder list, off the window's thread, never here.
+        if (const std::optional<SetSpot> spot = sets ? SetShelf::Locate(full) : std::nullopt;
+            spot && !sets->Holds(spot->set)) {
+            return false;
+        }
         if (!ReadAnyFolder(sets, full, patterns_, nullptr, &names)) return false;
     } catch (const ArchiveError&) {
         return false;  // the folder list, which opened the set, has told the user

@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 #include "archive/set_shelf.h"
 #include "base/paths.h"
+#include "base/trace.h"
 #include "browse/folder_read.h"
 #include "wintk/win_handles.h"
 
@@ -43,9 +45,24 @@ void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_
     SetPath(folder);
 }
 
-bool FolderList::SetPath(std::wstring_view path) {
+struct FolderList::SetRead {
+    std::mutex mutex;
+    unsigned request = 0;  // the read the list waits for
+    bool done = false;
+    std::optional<ArchiveProblem> problem;
+};
+
+bool FolderList::SetPath(std::wstring_view path, std::function<void()> shown) {
     const std::wstring full = NormalizeFolder(path);
     if (full.empty()) return false;
+    ForgetRead();
+    if (sets_) {
+        // A set is decoded on a pool thread: a large solid one takes a while.
+        if (const std::optional<SetSpot> spot = SetShelf::Locate(full); spot && !sets_->Holds(spot->set)) {
+            ReadSet(spot->set, full, std::move(shown));
+            return true;
+        }
+    }
     std::vector<std::wstring> subfolders;
     std::vector<std::wstring> files;
     std::vector<std::wstring> sets;
@@ -94,7 +111,79 @@ bool FolderList::SetPath(std::wstring_view path) {
     const bool changed = !EqualsNoCase(full, path_);
     path_ = full;
     if (changed) owner_.OnFolderChange();
+    if (shown) shown();
     return true;
+}
+
+void FolderList::ForgetRead() {
+    if (!setRead_) setRead_ = std::make_shared<SetRead>();
+    const std::lock_guard lock(setRead_->mutex);
+    ++setRead_->request;
+    setRead_->done = false;
+    pending_.clear();
+    pendingShown_ = {};
+}
+
+void FolderList::ReadSet(std::wstring set, std::wstring path, std::function<void()> shown) {
+    struct Job {
+        std::shared_ptr<SetRead> shared;
+        unsigned request;
+        SetShelf* shelf;
+        std::wstring set;
+        HWND list;
+    };
+    pending_ = std::move(path);
+    pendingShown_ = std::move(shown);
+    unsigned request = 0;
+    {
+        const std::lock_guard lock(setRead_->mutex);
+        request = setRead_->request;
+    }
+    auto job = std::make_unique<Job>(Job{setRead_, request, sets_, std::move(set), hwnd()});
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
+        std::optional<ArchiveProblem> problem;
+        try {
+            read->shelf->Open(read->set);
+        } catch (const ArchiveError& error) {
+            problem = error.problem();
+        } catch (...) {
+            TraceSwallowed("decoding a set");
+            problem = ArchiveProblem::Damaged;
+        }
+        {
+            const std::lock_guard lock(read->shared->mutex);
+            if (read->shared->request != read->request) return 0;  // the list has moved on
+            read->shared->done = true;
+            read->shared->problem = problem;
+        }
+        ::PostMessageW(read->list, kListNews, 0, 0);
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) {
+        job.release();
+    } else {
+        ForgetRead();
+    }
+}
+
+void FolderList::OnNews() {
+    std::optional<ArchiveProblem> problem;
+    {
+        const std::lock_guard lock(setRead_->mutex);
+        if (!setRead_->done) return;
+        setRead_->done = false;
+        problem = setRead_->problem;
+    }
+    const std::wstring path = std::exchange(pending_, {});
+    std::function<void()> shown = std::exchange(pendingShown_, {});
+    if (problem) {
+        // The list stays as it was; the user is told what is wrong with the set.
+        owner_.OnUnreadableSet(SetProblemMessage(SetShelf::Locate(path).value_or(SetSpot{path, {}}).set, *problem));
+        return;
+    }
+    // From the shelf now; a set changed meanwhile is decoded again.
+    SetPath(path, std::move(shown));
 }
 
 void FolderList::OpenSelected() {

@@ -1,6 +1,8 @@
 // The folder list: the levels of the current folder's path, then its subfolders.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +25,15 @@ public:
     // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
     const std::wstring& Path() const { return path_; }
 
-    // Makes path the current folder: true when it can be listed. Tells the
-    // owner when the current folder changed; a folder that cannot be listed
-    // leaves the list as it was.
-    bool SetPath(std::wstring_view path);
+    // Makes path the current folder: true when it can be listed, and then
+    // runs shown once the lists show it. Tells the owner when the current
+    // folder changed; a folder that cannot be listed leaves the list as it
+    // was. A set not yet decoded is decoded on a pool thread, the list as it
+    // was meanwhile (Reading), and shown when it is; a set that cannot be
+    // read is told to the owner then. Another path asked for meanwhile wins.
+    bool SetPath(std::wstring_view path, std::function<void()> shown = {});
+    // A set is being decoded for the list.
+    bool Reading() const { return !pending_.empty(); }
 
     // The files of the folder last read, matching the file patterns, sorted;
     // the file list takes them so that a folder is read once for both lists.
@@ -45,8 +52,14 @@ protected:
     std::wstring TipText(int index) override;
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    void OnNews() override;
+    bool Busy() const override { return Reading(); }
+
 private:
+    struct SetRead;  // what the pool thread decoding a set hands back
     void OpenSelected();
+    void ReadSet(std::wstring set, std::wstring path, std::function<void()> shown);
+    void ForgetRead();
 
     std::wstring path_;
     std::wstring filePatterns_;
@@ -56,6 +69,9 @@ private:
     int firstSet_ = 0;                 // the first entry that is a set; Count() for none
     int setLevel_ = -1;                // the level that is a set, when the current folder is inside one
     SetShelf* sets_ = nullptr;
+    std::shared_ptr<SetRead> setRead_;
+    std::wstring pending_;                // the path to show once its set is decoded
+    std::function<void()> pendingShown_;  // and what then follows
 };
 
 // Moves the folder list to the drive's current folder. A drive that cannot be

@@ -285,6 +285,13 @@ LRESULT CALLBACK BrowseListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPa
         case kListNews:
             self->OnNews();
             return 0;
+        case WM_SETCURSOR:
+            // The pointer says the list is at work in the background.
+            if (self->Busy() && LOWORD(lParam) == HTCLIENT) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
+            break;
         case WM_SETFOCUS:
         case WM_UPDATEUISTATE: {
             // The dialog manager shows focus rectangles once the keyboard is

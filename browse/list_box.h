@@ -77,6 +77,8 @@ protected:
     void UpdateTip(int index, std::wstring text);
     // A pool thread posted news for the list (kListNews).
     virtual void OnNews() {}
+    // Reading in the background, for the pointer to show.
+    virtual bool Busy() const { return false; }
     // Shift+F10 or the Menu key; true when the list took it.
     virtual bool OnMenuKey() { return false; }
     static constexpr UINT kListNews = WM_APP + 0x41;

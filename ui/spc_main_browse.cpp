@@ -26,12 +26,13 @@ bool SpcMain::OpenPath(std::wstring_view path, bool play) {
 bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
     // The file list follows a folder change by itself, but not a drop on the
     // folder already shown, whose files may have changed since.
+    // A set still to be decoded is shown, and its song chosen, once it is.
     const bool moves = !EqualsNoCase(spcDirectory_.Path(), target.folder);
-    if (!spcDirectory_.SetPath(target.folder)) return false;
-    if (!moves) spcFile_.Follow(spcDirectory_);
-    spcDrive_.ShowDriveOf(target.folder);
-    if (!target.file.empty() && spcFile_.Select(target.file) && play) cmdPlay_Click();
-    return true;
+    return spcDirectory_.SetPath(target.folder, [this, target, play, moves] {
+        if (!moves) spcFile_.Follow(spcDirectory_);
+        spcDrive_.ShowDriveOf(target.folder);
+        if (!target.file.empty() && spcFile_.Select(target.file) && play) cmdPlay_Click();
+    });
 }
 
 void SpcMain::OpenCommandLine(std::wstring_view commandLine) {

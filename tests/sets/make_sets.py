@@ -118,6 +118,8 @@ def main(folder, libarchive_tests=None):
     whole = open(at("Green Game.7z"), "rb").read()
     open(at("Damaged.7z"), "wb").write(whole[: len(whole) - 40])
     seven_zip(at("Large.7z"), [("large.spc", bytes(17 << 20))])
+    # Long enough to decode that the window is seen to go on meanwhile: 120 MB.
+    seven_zip(at("Slow.7z"), [("%02d.spc" % n, bytes(15 << 20)) for n in range(8)])
     # For the benchmark: a game's 24 songs in one solid block, as sets come.
     seven_zip(at("Bench.7z"), [("%02d Song.spc" % n, song("Song %d" % n)) for n in range(1, 25)])
 

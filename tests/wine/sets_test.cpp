@@ -95,6 +95,23 @@ TEST_F(SetsTest, ASetOpensLikeAFolderAndEachPlayerPlaysItThroughFromCopies) {
     }
 }
 
+// A set is decoded on a pool thread: the key that opens it comes back at
+// once, with the folder list as it was and its pointer saying it is at work,
+// and the set shows when it is decoded.
+TEST_F(SetsTest, ALargeSetIsDecodedWhileTheWindowGoesOn) {
+    Place(L"Slow.7z");
+    StartWith(players.Path(L"WINSPC"));
+    ClickAt(EntryPoint(IDC_spcDirectory, 3));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Pump([&] { return main->spcDirectory().Reading(); }));
+    EXPECT_EQ(main->spcDirectory().Path(), work.path());
+    MoveMouseTo(EntryPoint(IDC_spcDirectory, 1));
+    EXPECT_TRUE(Pump([&] { return ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING); }));
+    ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work / L"Slow.7z"; }));
+    EXPECT_FALSE(main->spcDirectory().Reading());
+    EXPECT_EQ(main->spcFile().Count(), 8);
+}
+
 // Titles inside a set, where names that could lead out of it are shown as
 // text, and no name chooses where its copy goes.
 TEST_F(SetsTest, TitlesInsideASetAndNamesThatCouldLeadOut) {
