@@ -49,6 +49,7 @@ make_spc "$demo_dir/RAINY.SPC" "Rainy Harbour" "$game"
 make_spc "$demo_dir/Crystal Caves.Spc" "Crystal Caves" "$game"
 make_spc "$demo_dir/credits.spc" "Credits Roll" "$game"
 make_demo_set "$demo_dir/Harbour Nights.zip"
+make_demo_set "$demo_dir/Harbour Nights.rsn"
 
 cd "$demo_dir"
 if ! $headless; then
