@@ -149,7 +149,15 @@ std::wstring SetShelf::HandOut(const std::wstring& path) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[16];
         ::wsprintfW(name, L"%08x.spc", ++handOuts_);
-        if (handedOut_.WriteNew(name, song->bytes)) return JoinPath(handedOut_.Path(), name);
+        if (handedOut_.WriteNew(name, song->bytes)) {
+            // One player plays at a time: the song before this one may still
+            // be held by a player that is quitting, any earlier one is done.
+            // One a player still holds stays, and goes at Exit.
+            wchar_t done[16];
+            ::wsprintfW(done, L"%08x.spc", handOuts_ - 2);
+            if (handOuts_ > 2) handedOut_.Remove(done);
+            return JoinPath(handedOut_.Path(), name);
+        }
         if (handedOut_.Path().empty() || ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
     return {};

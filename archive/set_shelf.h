@@ -56,6 +56,7 @@ public:
     std::wstring KeptInfo(const std::wstring& set);
     // A song inside a set written out under a plain 8.3 name in a folder of
     // this run's own, for a player; its full path, empty when it cannot be.
+    // The songs handed out before the last but one are deleted then.
     std::wstring HandOut(const std::wstring& path);
     // At start: what earlier runs handed out.
     static void ClearEarlierHandOuts(std::wstring_view tempBase = {});

@@ -1,5 +1,5 @@
-// Figures for a set as it comes: a game's 24 songs in one solid 7z block
-// (tests/sets/make_sets.py writes it), opened cold on the shelf the lists
+// Figures for a set as it comes: a game's 24 songs in one solid 7z block, and
+// as a RAR (tests/sets/make_sets.py writes both), opened cold on the shelf the lists
 // use: the time until its names can be listed and until every title is
 // read, beside a bare decode of the same bytes by the same decoder, and what
 // the open set keeps in memory. Prints figures only.
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "archive/archive.h"
+#include "archive/rar_reader.h"
 #include "archive/set_shelf.h"
 #include "base/paths.h"
 #include "spc/spc_tag.h"
@@ -33,12 +34,12 @@ double BestMs(Work work) {
     return best;
 }
 
-}  // namespace
-
-int main() {
-    const std::wstring set = velmoria::ParentFolder(velmoria::ModuleFilePath()) + L"\\sets\\Bench.7z";
-    const std::string bytes = velmoria::test::ReadBytes(set);
-    const double bare = BestMs([&] { velmoria::UnpackArchive(bytes, [](std::string_view) { return true; }); });
+// One set's figures; bare decodes it as the shelf's reader would, on this thread.
+template <typename Bare>
+void Figures(const wchar_t* file, const char* kind, Bare bareDecode) {
+    const std::wstring set = velmoria::ParentFolder(velmoria::ModuleFilePath()) + L"\\sets\\" + file;
+    const std::size_t packed = velmoria::test::ReadBytes(set).size();
+    const double bare = BestMs([&] { bareDecode(set); });
     std::size_t songs = 0, kept = 0;
     const double names = BestMs([&] {
         velmoria::SetShelf shelf;
@@ -55,11 +56,21 @@ int main() {
     velmoria::SetShelf shelf;
     shelf.Open(set);
     const std::size_t held = CountResources().privateBytes - std::min(before, CountResources().privateBytes);
-    std::printf("[ figures  ] a solid 7z set of %zu songs (%zu KB packed, %zu KB unpacked):\n", songs, bytes.size() / 1024,
+    std::printf("[ figures  ] %s of %zu songs (%zu KB packed, %zu KB unpacked):\n", kind, songs, packed / 1024,
                 kept / 1024);
     std::printf("[ figures  ]   bare decode %.1f ms; names listed %.1f ms (%.2f times, aim at most 1.1); "
                 "all titles %.1f ms (%.2f times, aim at most 1.1)\n", bare, names, names / bare, titles, titles / bare);
     std::printf("[ figures  ]   memory per open set: %zu KB kept by the shelf, %zu KB private bytes (aim: about "
                 "what it unpacks to)\n", kept / 1024, held / 1024);
+}
+
+}  // namespace
+
+int main() {
+    const auto all = [](std::string_view) { return true; };
+    Figures(L"Bench.7z", "a solid 7z set", [&](const std::wstring& set) {
+        velmoria::UnpackArchive(velmoria::test::ReadBytes(set), all);
+    });
+    Figures(L"Bench.rsn", "a RAR set", [&](const std::wstring& set) { velmoria::UnpackRar(set, all); });
     return 0;
 }

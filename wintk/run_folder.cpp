@@ -92,9 +92,16 @@ void DeleteByHandle(HANDLE handle) {
     ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
-// In a held folder: the files of the program's own form, each opened as the
-// entry itself and deleted through that handle. A file a player still holds
-// stays.
+// A file of a held folder, opened as the entry itself (never through a
+// link) and deleted through that handle. A file a player still holds stays.
+void DeleteEntry(const std::wstring& folder, std::wstring_view name) {
+    const UniqueFile file(::CreateFileW(JoinPath(folder, name).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file && HandleIs(file.get(), false)) DeleteByHandle(file.get());
+}
+
+// In a held folder: the files of the program's own form.
 void DeleteOwnFiles(const std::wstring& folder, OwnFileName ownFile) {
     WIN32_FIND_DATAW entry;
     const UniqueFind find(::FindFirstFileW(JoinPath(folder, L"*").c_str(), &entry));
@@ -104,10 +111,7 @@ void DeleteOwnFiles(const std::wstring& folder, OwnFileName ownFile) {
             !ownFile(entry.cFileName)) {
             continue;
         }
-        const UniqueFile file(::CreateFileW(JoinPath(folder, entry.cFileName).c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file && HandleIs(file.get(), false)) DeleteByHandle(file.get());
+        DeleteEntry(folder, entry.cFileName);
     } while (::FindNextFileW(find.get(), &entry));
 }
 
@@ -167,6 +171,10 @@ bool RunFolder::WriteNew(std::wstring_view name, std::string_view bytes) {
     DeleteByHandle(file.get());  // no part-written song for a player
     ::SetLastError(error);
     return false;
+}
+
+void RunFolder::Remove(std::wstring_view name) {
+    if (held_ && ownFile_(name)) DeleteEntry(path_, name);
 }
 
 void ClearEarlierRunFolders(std::wstring_view prefix, OwnFileName ownFile, std::wstring_view base) {

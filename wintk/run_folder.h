@@ -33,6 +33,8 @@ public:
     // Writes a new file of that name in the folder; false when one is there
     // already or it cannot be written (GetLastError says which).
     bool WriteNew(std::wstring_view name, std::string_view bytes);
+    // Deletes a file of its own form that it wrote, unless a program still holds it.
+    void Remove(std::wstring_view name);
 
 private:
     std::wstring prefix_;

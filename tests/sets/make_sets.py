@@ -124,6 +124,7 @@ def main(folder, libarchive_tests=None):
     seven_zip(at("Bench.7z"), [("%02d Song.spc" % n, song("Song %d" % n)) for n in range(1, 25)])
 
     rar(at("Green Game.rsn"), songs)
+    rar(at("Bench.rsn"), [("%02d Song.spc" % n, song("Song %d" % n)) for n in range(1, 25)], solid=True)
     rar(at("Solid.rar"), songs, solid=True)
     whole = open(at("Green Game.rsn"), "rb").read()
     open(at("Cut.rsn"), "wb").write(whole[: len(whole) // 2])

@@ -41,7 +41,8 @@ protected:
 // After the subfolders, with its game's name in its tip once opened; by a
 // double-click or Enter, the way a folder opens; zipped, a solid 7z or RAR. Each
 // player gets the very bytes of the packed song under a plain name no player
-// can misread, plays the set through, and the copies go at Exit.
+// can misread, plays the set through, and the copies go once the players are
+// done with them, and at Exit.
 TEST_F(SetsTest, ASetOpensLikeAFolderAndEachPlayerPlaysItThroughFromCopies) {
     MakeFolder(work / L"Album");
     const std::wstring sets[] = {Place(L"Green Game.7z"), Place(L"Green Game.rsn"), Place(L"Green Game.zip")};
@@ -89,6 +90,9 @@ TEST_F(SetsTest, ASetOpensLikeAFolderAndEachPlayerPlaysItThroughFromCopies) {
         main.reset();
     }
     EXPECT_THAT(FileNameOf(ParentFolder(copies.back())), StartsWith(L"Velmoria-sets-"));
+    // Songs the players are done with go as the next ones are handed out.
+    EXPECT_EQ(::GetFileAttributesW(copies.front().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_THAT(FilesMatching(ParentFolder(copies.back())), SizeIs(Le(2u)));
     program.reset();  // Exit
     for (const std::wstring& copy : copies) {
         EXPECT_EQ(::GetFileAttributesW(ParentFolder(copy).c_str()), INVALID_FILE_ATTRIBUTES) << Ascii(copy);
