@@ -83,13 +83,14 @@ void PlayControl::DoPlay(const PlayRequest& request, PlayOutcome& outcome) {
     if (playerArgument.empty()) throw PlayerError("the player is not there", 2);
     std::wstring commandLine = BuildCommandLine(playerArgument, spcArgument);
 
-    if (FindPlayerWindow() != 0) {
-        if (row->whileRunning == WhileRunning::Refuse) {
-            outcome.message = kStopFirstMessage;
-            return;
-        }
-        if (row->whileRunning == WhileRunning::Replace) DoStop(request.running, outcome);
+    const bool found = FindPlayerWindow() != 0;
+    if (found && row->whileRunning == WhileRunning::Refuse) {
+        outcome.message = kStopFirstMessage;
+        return;
     }
+    // The player started a moment ago may not show its window yet (Next
+    // pressed quickly): it is replaced all the same, not left playing on.
+    if (row->whileRunning == WhileRunning::Replace && (found || started_ != 0)) DoStop(request.running, outcome);
     if (row->switches) commandLine += SpcPlaySwitches(request.options);
     const ProcessId process = Start(commandLine, outcome);
     if (row->stop == StopMethod::KeyA) spcPlayTaskId_ = process;
@@ -119,14 +120,22 @@ void PlayControl::DoStop(bool running, PlayOutcome& outcome) {
     if (!row) return;
     switch (row->stop) {
     case StopMethod::CloseWindow: {
-        WindowId window = FindPlayerWindow();
+        // The player this run started is the one to close. One it asked to
+        // close a moment ago (the one a play replaced) may still show its
+        // window: closing that again would leave the new one playing on.
+        WindowId window = started_ != 0 ? FindPlayerWindow(started_) : 0;
+        if (window == 0) window = FindPlayerWindow();
+        if (window != 0 && closing_ != 0 && system_.WindowProcess(window) == closing_) window = 0;
         // Stop pressed a moment after a start: the player's window is still
         // to come, and the player would play on under an idle caption.
         if (window == 0 && started_ != 0) {
             const TitleSearch& search = row->searches[0];
             window = system_.WaitForWindow(search.text, search.mode, started_, exeName_, kPlayerWindowWaitMs);
         }
-        if (window != 0) system_.PostClose(window);
+        if (window != 0) {
+            system_.PostClose(window);
+            closing_ = system_.WindowProcess(window);
+        }
         break;
     }
     case StopMethod::QuitCommand:

@@ -147,6 +147,7 @@ private:
     std::wstring folder_;   // the player's own folder, where it is started
     ProcessId spcPlayTaskId_ = 0;
     ProcessId started_ = 0;  // the player process started last
+    ProcessId closing_ = 0;  // the player process last asked to close
 };
 
 }  // namespace velmoria

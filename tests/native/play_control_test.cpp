@@ -91,6 +91,7 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
     Select(L"A.SPC");
     system.windows = {{3, L"B.SPC - WinSPC", 60}};
     caption = L"[Running WinSPC]";
+    system.windowOnStart = L"A.SPC - WinSPC";
     Play();
     EXPECT_THAT(system.log, ElementsAre(L"close 3", L"start 7 [C:\\P\\winspc.exe C:\\MUSIC\\A.SPC ]"));
     EXPECT_EQ(caption, L"[Running WinSPC]");
@@ -105,6 +106,7 @@ TEST_F(PlayControlTest, WinSpcAndZdSpcReplaceTheRunningOneMinimisedWithoutTheFoc
         EXPECT_THAT(system.log, ElementsAre(StartsWith(L"close"), L"start 7 [C:\\P\\winspc.exe C:\\TEMP\\COPY-OF-" +
                                                                    std::wstring(1, song[0]) + L" ]"));
     }
+    system.windowOnStart.clear();
 
     UsePlayer(L"C:\\P\\ZDSPC.EXE");
     system.log.clear();
@@ -155,6 +157,24 @@ TEST_F(PlayControlTest, StopActsOnlyOnARunningCaption) {
     Play();
     Stop();
     EXPECT_THAT(system.log, ElementsAre(StartsWith(L"start"), L"wait 100 2000"));
+    // The player a play replaced may still show its window as it closes:
+    // Stop closes the one started since, or waits for its window to come.
+    for (const bool newWindow : {true, false}) {
+        UsePlayer(L"C:\\P\\WINSPC.EXE");
+        system.windows = {{5, L"B.SPC - WinSPC", 90}};
+        system.windowOnStart = newWindow ? L"A.SPC - WinSPC" : L"";
+        caption = L"[Running WinSPC]";
+        system.log.clear();
+        Play();
+        Stop();
+        EXPECT_THAT(system.log, ElementsAre(L"close 5", StartsWith(L"start"), newWindow ? L"close 2" : L"wait 102 2000"));
+    }
+    // Next pressed before the new player's window came: it is waited for and replaced.
+    system.windows.clear();
+    system.log.clear();
+    caption = L"[Running WinSPC]";
+    Play();
+    EXPECT_THAT(system.log, ElementsAre(L"wait 102 2000", StartsWith(L"start")));
 }
 
 // SPCPlay ends on the key "a", typed into whatever window is active: so only

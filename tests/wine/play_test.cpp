@@ -221,8 +221,9 @@ TEST_F(PlayTest, PlayAllPlaysTheListThroughEachKindOfPlayer) {
             return !main->PlaysThrough() && Caption() == (button == IDC_cmdPlay ? L"[Running WinSPC]" : L"Velmoria");
         }));
     }
-    const DWORD last = players.ProcessIds(L"WINSPC").back();
-    EXPECT_TRUE(WaitUntil([&] { return !ProcessRunning(last); }));
+    // Each play replaced the one before: none of them plays on.
+    const std::vector<DWORD> started = players.ProcessIds(L"WINSPC");
+    EXPECT_TRUE(WaitUntil([&] { return std::ranges::none_of(started, ProcessRunning); }));
 }
 
 }  // namespace
