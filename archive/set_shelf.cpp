@@ -81,14 +81,6 @@ std::optional<SetSpot> SetShelf::Locate(const std::wstring& path) {
     }
 }
 
-bool SetShelf::Holds(const std::wstring& set) {
-    const std::optional<Stamp> stamp = StampOfFile(set);
-    const std::lock_guard lock(mutex_);
-    return stamp && std::any_of(kept_.begin(), kept_.end(), [&](const Kept& kept) {
-               return EqualsNoCase(kept.set, set) && kept.size == stamp->size && kept.writeTime == stamp->writeTime;
-           });
-}
-
 std::shared_ptr<const PackedSet> SetShelf::Open(const std::wstring& set) {
     const std::optional<Stamp> stamp = StampOfFile(set);
     if (!stamp) throw ArchiveError(ArchiveProblem::Damaged);

@@ -47,9 +47,6 @@ public:
     static std::optional<SetSpot> Locate(const std::wstring& path);
     // The set decoded, from the shelf when it has not changed. Throws ArchiveError.
     std::shared_ptr<const PackedSet> Open(const std::wstring& set);
-    // Whether the set is on the shelf as it is on disk now, so that Open
-    // would not decode it; never decodes.
-    bool Holds(const std::wstring& set);
     // A song inside a set; nothing for a path in no set, or a set or song that cannot be read.
     std::optional<SetSong> ReadSong(const std::wstring& path);
     // The first line of the set's info.txt, when the set is on the shelf already; never decodes.

@@ -8,7 +8,7 @@ void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drive
     dialog.Route(ids.folder, folders);
     dialog.Route(ids.file, files);
     drives.Attach(dialog.Item(ids.drive), folder);
-    files.Attach(dialog.Item(ids.file), patterns);
+    files.Attach(dialog.Item(ids.file));
     folders.Attach(dialog.Item(ids.folder), patterns, folder);
 }
 

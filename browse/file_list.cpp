@@ -8,45 +8,17 @@
 #include <mutex>
 #include <utility>
 
-#include "archive/archive.h"
-#include "archive/set_shelf.h"
 #include "base/paths.h"
-#include "browse/folder_read.h"
 #include "base/trace.h"
 #include "browse/song_file.h"
 
 namespace velmoria {
 
-void FileList::Attach(HWND list, std::wstring_view patterns) {
-    AttachList(list);
-    patterns_ = patterns;
-}
-
-bool FileList::SetPath(std::wstring_view folder) {
-    const std::wstring full = NormalizeFolder(folder);
-    if (full.empty()) return false;
-    std::vector<std::wstring> names;
-    try {
-        // A set is decoded by the folder list, off the window's thread, never here.
-        if (const std::optional<SetSpot> spot = sets ? SetShelf::Locate(full) : std::nullopt;
-            spot && !sets->Holds(spot->set)) {
-            return false;
-        }
-        if (!ReadAnyFolder(sets, full, patterns_, nullptr, &names)) return false;
-    } catch (const ArchiveError&) {
-        return false;  // the folder list, which opened the set, has told the user
-    }
-    SetFiles(full, std::move(names));
-    return true;
-}
+void FileList::Attach(HWND list) { AttachList(list); }
 
 void FileList::Follow(FolderList& folders) {
-    if (std::optional<std::vector<std::wstring>> files = folders.TakeFiles()) {
-        SetFiles(folders.Path(), std::move(*files));
-    } else {
-        // A folder that cannot be listed (removed meanwhile) leaves the list as it was.
-        SetPath(folders.Path());
-    }
+    // Taken already: the list shows them.
+    if (std::optional<std::vector<std::wstring>> files = folders.TakeFiles()) SetFiles(folders.Path(), std::move(*files));
 }
 
 void FileList::SetFiles(std::wstring folder, std::vector<std::wstring> names) {

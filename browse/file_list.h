@@ -15,22 +15,16 @@
 
 namespace velmoria {
 
-class SetShelf;
-
 class FileList : public BrowseListBox {
 public:
     explicit FileList(BrowseEvents& owner);
-    // patterns: wildcards separated by ";", compared without regard to case.
-    void Attach(HWND list, std::wstring_view patterns);
+    void Attach(HWND list);
 
     const std::wstring& Path() const { return folder_; }
 
-    // Lists the matching ordinary files of folder, sorted by name, none
-    // selected. A folder that cannot be listed leaves the list as it was and
-    // gives false.
-    bool SetPath(std::wstring_view folder);
-    // Lists the files of the folder list's current folder: those its read
-    // found, or, once they were taken, the folder read again.
+    // Lists the files of the folder list's current folder, those its last
+    // read found (matching the patterns, sorted by name, none selected).
+    // The file list never reads a folder itself.
     void Follow(FolderList& folders);
 
     // Selects the entry of that name (in any case); false when there is none.
@@ -61,8 +55,6 @@ protected:
 public:
     using SongReader = TitleCache::Reader;
     SongReader songReader;
-    // Where songs inside sets are read; none without one.
-    SetShelf* sets = nullptr;
 
 private:
     void SetFiles(std::wstring folder, std::vector<std::wstring> names);
@@ -74,7 +66,6 @@ private:
     std::shared_ptr<TitleCache> titles_;
     bool showTitles_ = false;
 
-    std::wstring patterns_;
     std::wstring folder_;
 };
 

@@ -45,37 +45,118 @@ void FolderList::Attach(HWND list, std::wstring_view filePatterns, std::wstring_
     SetPath(folder);
 }
 
-struct FolderList::SetRead {
+// A folder's entries as one read found them.
+struct FolderList::Listing {
+    std::vector<std::wstring> subfolders, files, sets;
+};
+
+struct FolderList::Read {
     std::mutex mutex;
     unsigned request = 0;  // the read the list waits for
     bool done = false;
+    bool listed = false;
     std::optional<ArchiveProblem> problem;
+    Listing listing;
 };
 
-bool FolderList::SetPath(std::wstring_view path, std::function<void()> shown) {
+bool FolderList::SetPath(std::wstring_view path, std::function<void()> shown, std::function<void()> failed) {
     const std::wstring full = NormalizeFolder(path);
-    if (full.empty()) return false;
     ForgetRead();
-    if (sets_) {
-        // A set is decoded on a pool thread: a large solid one takes a while.
-        if (const std::optional<SetSpot> spot = SetShelf::Locate(full); spot && !sets_->Holds(spot->set)) {
-            ReadSet(spot->set, full, std::move(shown));
-            return true;
-        }
-    }
-    std::vector<std::wstring> subfolders;
-    std::vector<std::wstring> files;
-    std::vector<std::wstring> sets;
-    try {
-        if (!ReadAnyFolder(sets_, full, filePatterns_, &subfolders, filePatterns_.empty() ? nullptr : &files, &sets)) {
-            return false;
-        }
-    } catch (const ArchiveError& error) {
-        // The list stays as it was; the user is told what is wrong with the set.
-        owner_.OnUnreadableSet(SetProblemMessage(SetShelf::Locate(full).value_or(SetSpot{full, {}}).set, error.problem()));
+    if (full.empty()) {
+        if (failed) failed();
         return false;
     }
-    files_.emplace(std::move(files));
+    struct Job {
+        std::shared_ptr<Read> shared;
+        unsigned request;
+        SetShelf* shelf;
+        std::wstring folder, patterns;
+        HWND list;
+    };
+    pending_ = full;
+    pendingShown_ = std::move(shown);
+    pendingFailed_ = std::move(failed);
+    unsigned request = 0;
+    {
+        const std::lock_guard lock(read_->mutex);
+        request = read_->request;
+    }
+    auto job = std::make_unique<Job>(Job{read_, request, sets_, full, filePatterns_, hwnd()});
+    auto work = [](void* parameter) noexcept -> DWORD {
+        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
+        Listing listing;
+        bool listed = false;
+        std::optional<ArchiveProblem> problem;
+        try {
+            listed = ReadAnyFolder(read->shelf, read->folder, read->patterns, &listing.subfolders,
+                                   read->patterns.empty() ? nullptr : &listing.files, &listing.sets);
+        } catch (const ArchiveError& error) {
+            problem = error.problem();
+        } catch (...) {
+            TraceSwallowed("reading a folder");
+        }
+        {
+            const std::lock_guard lock(read->shared->mutex);
+            if (read->shared->request != read->request) return 0;  // the list has moved on
+            read->shared->done = true;
+            read->shared->listed = listed;
+            read->shared->problem = problem;
+            read->shared->listing = std::move(listing);
+        }
+        ::PostMessageW(read->list, kListNews, 0, 0);
+        return 0;
+    };
+    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) {
+        job.release();
+    } else {
+        failed = std::move(pendingFailed_);
+        ForgetRead();
+        if (failed) failed();
+    }
+    return true;
+}
+
+void FolderList::ForgetRead() {
+    if (!read_) read_ = std::make_shared<Read>();
+    const std::lock_guard lock(read_->mutex);
+    ++read_->request;
+    read_->done = false;
+    pending_.clear();
+    pendingShown_ = {};
+    pendingFailed_ = {};
+}
+
+void FolderList::OnNews() {
+    bool listed = false;
+    std::optional<ArchiveProblem> problem;
+    Listing listing;
+    {
+        const std::lock_guard lock(read_->mutex);
+        if (!read_->done) return;
+        read_->done = false;
+        listed = read_->listed;
+        problem = read_->problem;
+        listing = std::move(read_->listing);
+    }
+    const std::wstring full = std::exchange(pending_, {});
+    const std::function<void()> shown = std::exchange(pendingShown_, {});
+    const std::function<void()> failed = std::exchange(pendingFailed_, {});
+    if (problem) {
+        // The list stays as it was; the user is told what is wrong with the set.
+        owner_.OnUnreadableSet(SetProblemMessage(SetShelf::Locate(full).value_or(SetSpot{full, {}}).set, *problem));
+    }
+    if (!listed) {
+        if (failed) failed();
+        return;
+    }
+    Show(full, std::move(listing));
+    if (shown) shown();
+}
+
+void FolderList::Show(const std::wstring& full, Listing listing) {
+    std::vector<std::wstring>& subfolders = listing.subfolders;
+    std::vector<std::wstring>& sets = listing.sets;
+    files_.emplace(std::move(listing.files));
     const std::optional<SetSpot> spot = sets_ && sets.empty() ? SetShelf::Locate(full) : std::nullopt;
 
     // From the root down to the current folder, one entry per level, then
@@ -111,79 +192,6 @@ bool FolderList::SetPath(std::wstring_view path, std::function<void()> shown) {
     const bool changed = !EqualsNoCase(full, path_);
     path_ = full;
     if (changed) owner_.OnFolderChange();
-    if (shown) shown();
-    return true;
-}
-
-void FolderList::ForgetRead() {
-    if (!setRead_) setRead_ = std::make_shared<SetRead>();
-    const std::lock_guard lock(setRead_->mutex);
-    ++setRead_->request;
-    setRead_->done = false;
-    pending_.clear();
-    pendingShown_ = {};
-}
-
-void FolderList::ReadSet(std::wstring set, std::wstring path, std::function<void()> shown) {
-    struct Job {
-        std::shared_ptr<SetRead> shared;
-        unsigned request;
-        SetShelf* shelf;
-        std::wstring set;
-        HWND list;
-    };
-    pending_ = std::move(path);
-    pendingShown_ = std::move(shown);
-    unsigned request = 0;
-    {
-        const std::lock_guard lock(setRead_->mutex);
-        request = setRead_->request;
-    }
-    auto job = std::make_unique<Job>(Job{setRead_, request, sets_, std::move(set), hwnd()});
-    auto work = [](void* parameter) noexcept -> DWORD {
-        const std::unique_ptr<Job> read(static_cast<Job*>(parameter));
-        std::optional<ArchiveProblem> problem;
-        try {
-            read->shelf->Open(read->set);
-        } catch (const ArchiveError& error) {
-            problem = error.problem();
-        } catch (...) {
-            TraceSwallowed("decoding a set");
-            problem = ArchiveProblem::Damaged;
-        }
-        {
-            const std::lock_guard lock(read->shared->mutex);
-            if (read->shared->request != read->request) return 0;  // the list has moved on
-            read->shared->done = true;
-            read->shared->problem = problem;
-        }
-        ::PostMessageW(read->list, kListNews, 0, 0);
-        return 0;
-    };
-    if (::QueueUserWorkItem(work, job.get(), WT_EXECUTELONGFUNCTION)) {
-        job.release();
-    } else {
-        ForgetRead();
-    }
-}
-
-void FolderList::OnNews() {
-    std::optional<ArchiveProblem> problem;
-    {
-        const std::lock_guard lock(setRead_->mutex);
-        if (!setRead_->done) return;
-        setRead_->done = false;
-        problem = setRead_->problem;
-    }
-    const std::wstring path = std::exchange(pending_, {});
-    std::function<void()> shown = std::exchange(pendingShown_, {});
-    if (problem) {
-        // The list stays as it was; the user is told what is wrong with the set.
-        owner_.OnUnreadableSet(SetProblemMessage(SetShelf::Locate(path).value_or(SetSpot{path, {}}).set, *problem));
-        return;
-    }
-    // From the shelf now; a set changed meanwhile is decoded again.
-    SetPath(path, std::move(shown));
 }
 
 void FolderList::OpenSelected() {
@@ -254,7 +262,7 @@ void FolderList::DrawGlyph(HDC dc, const RECT& box, int index, bool) const {
 }
 
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback) {
-    if (!folders.SetPath(CurrentFolderOfDrive(drive))) folders.SetPath(fallback);
+    folders.SetPath(CurrentFolderOfDrive(drive), {}, [&folders, fallback] { folders.SetPath(fallback); });
 }
 
 }  // namespace velmoria

@@ -25,14 +25,15 @@ public:
     // The current folder's full path ("C:\" for a root, no trailing "\" otherwise).
     const std::wstring& Path() const { return path_; }
 
-    // Makes path the current folder: true when it can be listed, and then
-    // runs shown once the lists show it. Tells the owner when the current
-    // folder changed; a folder that cannot be listed leaves the list as it
-    // was. A set not yet decoded is decoded on a pool thread, the list as it
-    // was meanwhile (Reading), and shown when it is; a set that cannot be
-    // read is told to the owner then. Another path asked for meanwhile wins.
-    bool SetPath(std::wstring_view path, std::function<void()> shown = {});
-    // A set is being decoded for the list.
+    // Makes path the current folder. It is read on a pool thread, a folder
+    // on disk or in a set alike (a slow share, a large solid set), the list
+    // as it was meanwhile (Reading); once read it is shown, the owner is told
+    // when the current folder changed, and shown runs. A folder that cannot
+    // be listed leaves the list as it was and runs failed instead; a set that
+    // cannot be read is told to the owner first. Another path asked for
+    // meanwhile wins. False when path is no path at all (failed has run).
+    bool SetPath(std::wstring_view path, std::function<void()> shown = {}, std::function<void()> failed = {});
+    // A folder is being read for the list.
     bool Reading() const { return !pending_.empty(); }
 
     // The files of the folder last read, matching the file patterns, sorted;
@@ -56,9 +57,10 @@ protected:
     bool Busy() const override { return Reading(); }
 
 private:
-    struct SetRead;  // what the pool thread decoding a set hands back
+    struct Read;  // what the pool thread reading a folder hands back
+    struct Listing;
     void OpenSelected();
-    void ReadSet(std::wstring set, std::wstring path, std::function<void()> shown);
+    void Show(const std::wstring& full, Listing listing);
     void ForgetRead();
 
     std::wstring path_;
@@ -69,13 +71,15 @@ private:
     int firstSet_ = 0;                 // the first entry that is a set; Count() for none
     int setLevel_ = -1;                // the level that is a set, when the current folder is inside one
     SetShelf* sets_ = nullptr;
-    std::shared_ptr<SetRead> setRead_;
-    std::wstring pending_;                // the path to show once its set is decoded
-    std::function<void()> pendingShown_;  // and what then follows
+    std::shared_ptr<Read> read_;
+    std::wstring pending_;                 // the path to show once it is read
+    std::function<void()> pendingShown_;   // and what then follows
+    std::function<void()> pendingFailed_;  // or what follows when it cannot be listed
 };
 
 // Moves the folder list to the drive's current folder. A drive that cannot be
-// read (no medium, not ready, gone) sends it to the fallback folder instead.
+// read (no medium, not ready, gone) sends it to the fallback folder instead,
+// once that is known.
 void MoveToDrive(FolderList& folders, const std::wstring& drive, const std::wstring& fallback);
 
 }  // namespace velmoria

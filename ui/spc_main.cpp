@@ -115,7 +115,6 @@ void SpcMain::OnCreate() {
     SetClientSizeTwips(kNormalClientWidthTwips, kClientHeightTwips);
 
     spcDirectory_.UseSets(&program_.shelf);
-    spcFile_.sets = &program_.shelf;
     spcFile_.songReader = SongReaderWith(program_.shelf);
     AttachBrowseLists(*this, {IDC_spcDrive, IDC_spcDirectory, IDC_spcFile}, spcDrive_, spcDirectory_, spcFile_,
                       kSpcFilePattern, CurrentFolder());
@@ -264,7 +263,8 @@ void SpcMain::mnuOpenWith_Click() {
 
 void SpcMain::StoreChoices(bool tell) {
     try {
-        program_.choices.lastFolder = spcDirectory_.Path();
+        // Closed before the first folder was shown: the one stored stays.
+        if (!spcDirectory_.Path().empty()) program_.choices.lastFolder = spcDirectory_.Path();
         program_.choicesStore.WriteBytes(FormatChoices(program_.choices));
     } catch (const SettingsWriteError& error) {
         if (tell) velmoria::ShowMessage(hwnd(), error.UserMessage(), MessageIcon::Stop);

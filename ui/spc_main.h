@@ -58,6 +58,9 @@ public:
     // another start of Velmoria): opened, and a song played. A path that
     // names nothing is said so.
     void OpenCommandLine(std::wstring_view commandLine);
+    // Reads the current folder again on a pool thread, for both lists: a
+    // song has gone or come since they were filled.
+    void RereadFolder();
     // Shows the window and runs the program until it closes.
     void Show();
     int Run();

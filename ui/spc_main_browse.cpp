@@ -103,4 +103,11 @@ void SpcMain::spcDirectory_Change() {
     ShowNowPlaying();  // the song playing through, when the list shows its folder again
 }
 
+void SpcMain::RereadFolder() {
+    spcDirectory_.SetPath(spcDirectory_.Path(), [this] {
+        spcFile_.Follow(spcDirectory_);
+        ShowNowPlaying();
+    });
+}
+
 }  // namespace velmoria

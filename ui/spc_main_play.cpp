@@ -174,8 +174,8 @@ void SpcMain::Carry(SessionStep step) {
     if (step.watch) program_.system.WatchPlayer(step.watch, reinterpret_cast<WindowId>(hwnd()), kPlayerEnded);
     // The title is cut where the window is too narrow for the time left.
     if (const auto& c = step.caption) SetFittedCaption(hwnd(), {c->head, c->title, c->tail, c->player});
-    if (step.refreshList) spcFile_.Follow(spcDirectory_);
-    if (step.nowPlayingChanged || step.refreshList) ShowNowPlaying();
+    if (step.refreshList) RereadFolder();
+    if (step.nowPlayingChanged) ShowNowPlaying();
     if (step.readSong) ReadSong(step.readSong->first, std::move(step.readSong->second));
     if (step.takeForeground) WatchForeground();
     if (step.play) RunPlayJob([this, request = std::move(*step.play)] { return PlayFromAnywhere(*play_, program_.shelf, request); });

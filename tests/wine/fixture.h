@@ -45,9 +45,20 @@ protected:
         StoreSettings(Ascii(player) + "\r\n 0 \r\n");
         CreateMain();
         EXPECT_TRUE(main->Form_Load());
+        EXPECT_TRUE(ListsShown());
         if (!show) return;
         main->Show();
         EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main->hwnd(); }));
+    }
+    // Waits until the folder the lists read on the pool is shown.
+    bool ListsShown() {
+        return PumpUntil([&] { return !main->spcDirectory().Reading(); }, 10s, main->hwnd(), main->accelerators());
+    }
+    // Reads the folder again for both lists, as after a song was written or
+    // deleted, and waits until it shows.
+    void Reread() {
+        main->RereadFolder();
+        EXPECT_TRUE(ListsShown());
     }
     HWND Item(int id) const { return ::GetDlgItem(main->hwnd(), id); }
     static std::vector<std::wstring> Entries(const BrowseListBox& list) {
@@ -65,7 +76,7 @@ protected:
     // Refills the file list, selects a song in it and presses play; returns
     // once the play's request on the pool is done.
     void Play(const std::wstring& name) {
-        main->spcDirectory_Change();
+        Reread();
         for (int i = 0; i < main->spcFile().Count(); ++i) {
             if (main->spcFile().Entry(i) == name) ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, i, 0);
         }

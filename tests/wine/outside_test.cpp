@@ -72,7 +72,7 @@ TEST_F(OutsideTest, ASongOnTheCommandLineIsOpenedAndPlayedAndItsListReadsFromOut
     const DWORD process = Start(L"C:\\no such folder\\x.spc");
     HWND window = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (window = FindProcessWindow(process, L"Velmoria")); }, 10s));
-    EXPECT_EQ(EntryText(::GetDlgItem(window, IDC_spcDirectory), 2), FileNameOf(playerFolder.path()));
+    EXPECT_TRUE(WaitUntil([&] { return EntryText(::GetDlgItem(window, IDC_spcDirectory), 2) == FileNameOf(playerFolder.path()); }));
     HWND box = nullptr;
     EXPECT_TRUE(WaitUntil([&] { return (box = ::FindWindowExW(nullptr, nullptr, L"#32770", L"Velmoria")) != nullptr; }));
     EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"There is no folder or SPC file at\nC:\\no such folder\\x.spc");

@@ -198,7 +198,7 @@ TEST_F(PlayTest, PlayAllPlaysTheListThroughEachKindOfPlayer) {
     }
     StartWith(players.Path(L"WINSPC"));
     Song(L"Four.spc");  // no length in its tag: 3:10
-    main->spcDirectory_Change();
+    Reread();
     ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, 0, 0);  // Four
     const std::size_t before = players.ProcessIds(L"WINSPC").size();
     PressKey(VK_F5);

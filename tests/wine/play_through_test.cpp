@@ -21,7 +21,7 @@ protected:
         }
     }
     void PlayAllFrom(int index) {
-        main->spcDirectory_Change();
+        Reread();
         ::SendMessageW(Item(IDC_spcFile), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         PressKey(VK_F5);
     }
@@ -85,7 +85,7 @@ TEST_F(PlayThroughTest, GoneSongsLongNamesAndBrowsingElsewhere) {
     ASSERT_TRUE(CaptionStarts(L"1/4 A - 0:0"));
     EXPECT_EQ(::GetMenuState(::GetMenu(main->hwnd()), ID_mnuNext, MF_BYCOMMAND) & MF_GRAYED, 0u);
     ::DeleteFileW((work / L"B.spc").c_str());
-    main->spcDirectory_Change();  // the list shows the folder without B, and marks A again
+    Reread();  // the list shows the folder without B, and marks A again
     EXPECT_EQ(main->spcFile().ListIndex(), 0);
     main->OpenPath(playerFolder.path(), false);  // browsing elsewhere keeps the title
     EXPECT_TRUE(CaptionStarts(L"1/4 A - "));

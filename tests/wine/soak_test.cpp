@@ -114,6 +114,7 @@ TEST_F(Soak, PlayingThroughManySongsKeepsTheProcessFlat) {
     }
     SpcMain& window = *windows_[1];  // WinSPC
     ASSERT_TRUE(window.OpenPath(set.path(), false));
+    ASSERT_TRUE(PumpUntil([&] { return window.spcFile().Count() == songs; }, std::chrono::seconds(10)));
     window.mnuPlayAll_Click();
     const std::wstring tenth = std::to_wstring(std::max(1, songs / 10) + 1) + L"/";
     ASSERT_TRUE(PumpUntil([&] { return WindowText(window.hwnd()).starts_with(tenth); }, std::chrono::seconds(songs / 3 + 30)));
