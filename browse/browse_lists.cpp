@@ -9,6 +9,7 @@ void AttachBrowseLists(DialogWindow& dialog, BrowseListIds ids, DriveList& drive
     dialog.Route(ids.file, files);
     drives.Attach(dialog.Item(ids.drive), folder);
     files.Attach(dialog.Item(ids.file));
+    files.FillFrom(folders);
     folders.Attach(dialog.Item(ids.folder), patterns, folder);
 }
 

@@ -26,6 +26,9 @@ public:
     // read found (matching the patterns, sorted by name, none selected).
     // The file list never reads a folder itself.
     void Follow(FolderList& folders);
+    // The folder list whose reads fill this list: while it reads, this list
+    // says so as well.
+    void FillFrom(const FolderList& folders) { source_ = &folders; }
 
     // Selects the entry of that name (in any case); false when there is none.
     bool Select(std::wstring_view name);
@@ -51,12 +54,14 @@ protected:
     std::wstring TipText(int index) override;
     void OnNews() override;
     bool OnMenuKey() override;
+    bool Busy() const override { return source_ && source_->Reading(); }
 
 public:
     using SongReader = TitleCache::Reader;
     SongReader songReader;
 
 private:
+    const FolderList* source_ = nullptr;
     void SetFiles(std::wstring folder, std::vector<std::wstring> names);
     void ReadTitles();
     struct TipRead;

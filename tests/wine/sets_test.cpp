@@ -109,8 +109,12 @@ TEST_F(SetsTest, ALargeSetIsDecodedWhileTheWindowGoesOn) {
     PressKey(VK_RETURN);
     ASSERT_TRUE(Pump([&] { return main->spcDirectory().Reading(); }));
     EXPECT_EQ(main->spcDirectory().Path(), work.path());
-    MoveMouseTo(EntryPoint(IDC_spcDirectory, 1));
-    EXPECT_TRUE(Pump([&] { return ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING); }));
+    for (const int list : {IDC_spcDirectory, IDC_spcFile}) {  // both lists say it
+        MoveMouseTo(CentreOf(Item(IDC_cmdStop)));
+        ASSERT_TRUE(Pump([&] { return ::GetCursor() != ::LoadCursorW(nullptr, IDC_APPSTARTING); }));
+        MoveMouseTo(CentreOf(Item(list)));
+        EXPECT_TRUE(Pump([&] { return ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING); })) << list;
+    }
     ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work / L"Slow.7z"; }));
     EXPECT_FALSE(main->spcDirectory().Reading());
     EXPECT_EQ(main->spcFile().Count(), 8);
