@@ -53,7 +53,7 @@ public:
     // Opens a folder, or an SPC file's folder with the file selected, given
     // from outside (the command line or a drop); a file is played too when
     // play is set. False, with nothing changed, for a path that is neither.
-    bool OpenPath(std::wstring_view path, bool play);
+    void OpenPath(std::wstring_view path, bool play);
     // The folder or song a command line names ("Open with", a shortcut, or
     // another start of Velmoria): opened, and a song played. A path that
     // names nothing is said so.
@@ -134,11 +134,15 @@ private:
     void ShowSpcPopup(POINT at);
 
     bool GoTo(const BrowseTarget& target, bool play);
-    void OnDropLookedAt();
+    void OnLookedAt();
+    // Looks at paths from outside on a pool thread (a path on an unreachable
+    // share waits out the network's timeout) and goes to the first that is a
+    // folder or a song; says missing when none is.
+    void LookUp(std::vector<std::wstring> paths, bool play, std::wstring missing);
     // Posted by the player watch when the player's process has ended.
     static constexpr UINT kPlayerEnded = WM_APP + 1;
     // Posted from pool threads and watches; what they found waits in the inbox.
-    static constexpr UINT kDropLookedAt = WM_APP + 2;
+    static constexpr UINT kLookedAt = WM_APP + 2;
     static constexpr UINT kForegroundNews = WM_APP + 3;  // who is in front changed
     static constexpr UINT kThroughTick = WM_APP + 4;
     static constexpr UINT kSongRead = WM_APP + 5;
@@ -177,11 +181,17 @@ private:
     FileList spcFile_{*this};
     std::optional<PlayControl> play_;
     std::optional<PlaySession> session_;
-    // What pool threads hand back: the play control's outcome, songs' tags, a drop looked at.
+    // What pool threads hand back: the play control's outcome, songs' tags, paths from outside looked at.
     struct Inbox {
         std::mutex mutex;
         std::optional<PlayOutcome> outcome;
-        std::optional<BrowseTarget> dropped;
+        // Paths from outside looked at, in the order the lookups ended.
+        struct LookedAt {
+            std::optional<BrowseTarget> target;  // none: nothing there
+            bool play;
+            std::wstring missing;  // what to say when there was nothing there; empty for nothing
+        };
+        std::vector<LookedAt> lookedAt;
         std::vector<std::tuple<unsigned, std::wstring, int>> songs;  // number, title, length in ms
     };
     std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();

@@ -18,10 +18,7 @@ namespace velmoria {
 
 // ------------------------------------------------------------- Browsing
 
-bool SpcMain::OpenPath(std::wstring_view path, bool play) {
-    const std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern);
-    return target && GoTo(*target, play);
-}
+void SpcMain::OpenPath(std::wstring_view path, bool play) { LookUp({std::wstring(path)}, play, {}); }
 
 bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
     // The file list follows a folder change by itself, but not a drop on the
@@ -37,11 +34,12 @@ bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
 
 void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
     const std::wstring first = FirstArgument(commandLine);
-    if (first.empty() || OpenPath(first, true)) return;
+    if (first.empty()) return;
     // Unquoted, a path with spaces arrives in pieces: the whole tail is tried.
     const std::wstring tail = ArgumentsTail(commandLine);
-    if (tail != first && OpenPath(tail, true)) return;
-    ShowOneMessage(std::wstring(kNothingThereMessage) + tail, MessageIcon::None);
+    std::vector<std::wstring> paths{first};
+    if (tail != first) paths.push_back(tail);
+    LookUp(std::move(paths), true, std::wstring(kNothingThereMessage) + tail);
 }
 
 bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {
@@ -55,40 +53,51 @@ bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {
     return true;
 }
 
-// Of several items dropped, the first folder or SPC file counts. Each is
-// looked up on a pool thread: a path on an unreachable share waits out the
-// network's timeout, and the window never waits on it.
-void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) {
+// Of several items dropped, the first folder or SPC file counts.
+void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) { LookUp(paths, false, {}); }
+
+void SpcMain::LookUp(std::vector<std::wstring> paths, bool play, std::wstring missing) {
     struct Lookup {
         std::shared_ptr<Inbox> inbox;
         HWND window;
         std::vector<std::wstring> paths;
+        bool play;
+        std::wstring missing;
     };
-    auto lookup = std::make_unique<Lookup>(Lookup{inbox_, hwnd(), paths});
+    auto lookup = std::make_unique<Lookup>(Lookup{inbox_, hwnd(), std::move(paths), play, std::move(missing)});
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
+        Inbox::LookedAt found{std::nullopt, job->play, std::move(job->missing)};
         try {
             for (const std::wstring& path : job->paths) {
-                if (std::optional<BrowseTarget> target = BrowseTargetOf(path, kSpcFilePattern)) {
-                    const std::lock_guard lock(job->inbox->mutex);
-                    job->inbox->dropped = std::move(target);
-                    break;
-                }
+                if ((found.target = BrowseTargetOf(path, kSpcFilePattern))) break;
             }
         } catch (...) {
-            TraceSwallowed("looking at a drop");
+            TraceSwallowed("looking at a path from outside");
         }
-        ::PostMessageW(job->window, kDropLookedAt, 0, 0);
+        {
+            const std::lock_guard lock(job->inbox->mutex);
+            job->inbox->lookedAt.push_back(std::move(found));
+        }
+        ::PostMessageW(job->window, kLookedAt, 0, 0);
         return 0;
     };
     if (::QueueUserWorkItem(work, lookup.get(), WT_EXECUTELONGFUNCTION)) lookup.release();
 }
 
-void SpcMain::OnDropLookedAt() {
-    std::unique_lock lock(inbox_->mutex);
-    const std::optional<BrowseTarget> target = std::exchange(inbox_->dropped, std::nullopt);
-    lock.unlock();
-    if (target && GoTo(*target, false)) ::SetForegroundWindow(hwnd());
+void SpcMain::OnLookedAt() {
+    std::vector<Inbox::LookedAt> lookedAt;
+    {
+        const std::lock_guard lock(inbox_->mutex);
+        lookedAt.swap(inbox_->lookedAt);
+    }
+    for (const Inbox::LookedAt& looked : lookedAt) {
+        if (!looked.target) {
+            if (!looked.missing.empty()) ShowOneMessage(looked.missing, MessageIcon::None);
+        } else if (GoTo(*looked.target, looked.play)) {
+            ::SetForegroundWindow(hwnd());
+        }
+    }
 }
 
 void SpcMain::spcDrive_Change() {

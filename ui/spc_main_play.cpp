@@ -47,8 +47,8 @@ PlayOutcome PlayFromAnywhere(PlayControl& play, SetShelf& shelf, PlayRequest req
 }  // namespace
 
 bool SpcMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == kDropLookedAt) OnDropLookedAt();
-    if (!session_ || message == kDropLookedAt) return message == kDropLookedAt;
+    if (message == kLookedAt) OnLookedAt();
+    if (!session_ || message == kLookedAt) return message == kLookedAt;
     switch (message) {
     case kForegroundNews:
         if (wParam == kForegroundTimer && Now() >= watchEndsAt_) foregroundWatch_.reset();

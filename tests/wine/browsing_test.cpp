@@ -175,7 +175,7 @@ TEST_F(BrowsingTest, SongTitlesShowTheTagsTitlesAndAreKept) {
     // A log-off never passes Exit: the folder is kept all the same.
     MakeFolder(work / L"later");
     main->OpenPath(work / L"later", false);
-    ASSERT_TRUE(ListsShown());
+    ASSERT_TRUE(Pump([&] { return main->spcDirectory().Path() == work / L"later"; }));
     ::SendMessageW(main->hwnd(), WM_ENDSESSION, TRUE, 0);
     main.reset();
     StartWith(players.Path(L"WINSPC"));
