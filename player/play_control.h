@@ -24,8 +24,11 @@ using WindowId = std::uintptr_t;  // an HWND's value; 0 is no window
 // code when a system call failed (0 otherwise).
 class PlayerError : public std::runtime_error {
 public:
+    // The code goes into the text too, for the trace of what was swallowed.
     explicit PlayerError(const char* what, unsigned long systemError = 0)
-        : std::runtime_error(what), systemError_(systemError) {}
+        : std::runtime_error(systemError ? std::string(what) + " (system error " + std::to_string(systemError) + ")"
+                                         : std::string(what)),
+          systemError_(systemError) {}
     unsigned long systemError() const { return systemError_; }
 
 private:

@@ -18,6 +18,24 @@ HWND ToHwnd(WindowId window) { return reinterpret_cast<HWND>(window); }
 // How long a started player may take to be ready for input.
 constexpr ULONGLONG kReadyWaitMs = 5000;
 
+// Failures of a start that another try cannot mend: the program is not
+// there, not to be run by this user, or no program of this system.
+bool IsLastingStartError(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+    case 740:  // ERROR_ELEVATION_REQUIRED, which not every SDK names
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 std::wstring Win32PlayerSystem::ShortPathName(std::wstring_view path) { return velmoria::ShortPathName(path); }
@@ -145,9 +163,18 @@ ProcessId Win32PlayerSystem::StartProcess(std::wstring_view commandLine, ShowSty
     // In its own folder, as a double-click on it would: an old player looks
     // for its DLLs and files there.
     const std::wstring workingFolder(folder);
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process)) {
-        throw PlayerError("the player could not be started", ::GetLastError());
+    // A start can fail for a moment (a machine short of memory, a loader
+    // that lost a race), and a play-through would end on it: such a failure
+    // is tried again after a short while. One that lasts is not.
+    for (int attempt = 0;; ++attempt) {
+        if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process)) {
+            break;
+        }
+        const DWORD error = ::GetLastError();
+        if (attempt == 2 || IsLastingStartError(error)) throw PlayerError("the player could not be started", error);
+        ::Sleep(100);
+        line = commandLine;
     }
     UniqueKernelHandle thread(process.hThread);
     // Kept, so that a watch of it cannot meet another process with its id.
