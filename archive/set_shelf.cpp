@@ -82,8 +82,15 @@ std::optional<SetSpot> SetShelf::Locate(const std::wstring& path) {
 }
 
 std::shared_ptr<const PackedSet> SetShelf::Open(const std::wstring& set) {
+    SetSong stamp;
+    return Open(set, stamp);
+}
+
+std::shared_ptr<const PackedSet> SetShelf::Open(const std::wstring& set, SetSong& stamped) {
     const std::optional<Stamp> stamp = StampOfFile(set);
     if (!stamp) throw ArchiveError(ArchiveProblem::Damaged);
+    stamped.setSize = stamp->size;
+    stamped.setWriteTime = stamp->writeTime;
     {
         const std::lock_guard lock(mutex_);
         for (auto kept = kept_.begin(); kept != kept_.end(); ++kept) {
@@ -114,16 +121,31 @@ std::shared_ptr<const PackedSet> SetShelf::Open(const std::wstring& set) {
 
 std::optional<SetSong> SetShelf::ReadSong(const std::wstring& path) {
     try {
-        const std::optional<SetSpot> spot = Locate(path);
+        // A song of a set on the shelf needs no look along its path: the
+        // titles of a set ask for every song at once.
+        std::optional<SetSpot> spot = KeptSpot(path);
+        if (!spot) spot = Locate(path);
         if (!spot || spot->inner.empty()) return std::nullopt;
-        const std::shared_ptr<const PackedSet> set = Open(spot->set);
+        SetSong song;
+        const std::shared_ptr<const PackedSet> set = Open(spot->set, song);
         const std::string* bytes = set->File(spot->inner);
-        const std::optional<Stamp> stamp = StampOfFile(spot->set);
-        if (!bytes || !stamp) return std::nullopt;
-        return SetSong{*bytes, stamp->size, stamp->writeTime};
+        if (!bytes) return std::nullopt;
+        song.bytes = *bytes;
+        return song;
     } catch (const ArchiveError&) {
         return std::nullopt;
     }
+}
+
+std::optional<SetSpot> SetShelf::KeptSpot(const std::wstring& path) const {
+    const std::lock_guard lock(mutex_);
+    for (const Kept& kept : kept_) {
+        const std::size_t length = kept.set.size();
+        if (path.size() > length + 1 && path[length] == L'\\' && EqualsNoCase(std::wstring_view(path).substr(0, length), kept.set)) {
+            return SetSpot{kept.set, path.substr(length + 1)};
+        }
+    }
+    return std::nullopt;
 }
 
 std::wstring SetShelf::KeptInfo(const std::wstring& set) {

@@ -61,6 +61,11 @@ public:
     std::size_t BytesKept() const;
 
 private:
+    // The set decoded, with the size and write time it was decoded at.
+    std::shared_ptr<const PackedSet> Open(const std::wstring& set, SetSong& stamp);
+    // Where a path runs into a set on the shelf, told by the path alone.
+    std::optional<SetSpot> KeptSpot(const std::wstring& path) const;
+
     struct Kept {
         std::wstring set;
         std::uint64_t size, writeTime;
