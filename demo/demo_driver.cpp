@@ -92,7 +92,8 @@ bool FirstRun() {
     PressOk(first);
     const HWND dialog = WaitFor([] { return FindVisible(L"Locate SPC Player"); });
     if (!dialog) return false;
-    ::Sleep(300);
+    // Its lists fill from a read in the background: Save once they show.
+    WaitFor([dialog] { return ::SendMessageW(::GetDlgItem(dialog, 2102), LB_GETCOUNT, 0, 0) > 0 ? dialog : nullptr; });
     ::SendMessageW(::GetDlgItem(dialog, 2104), BM_CLICK, 0, 0);  // Save
     const HWND restart = WaitFor([] { return FindMessageBox(); });
     if (!restart) return false;

@@ -137,8 +137,9 @@ private:
     void OnLookedAt();
     // Looks at paths from outside on a pool thread (a path on an unreachable
     // share waits out the network's timeout) and goes to the first that is a
-    // folder or a song; says missing when none is.
-    void LookUp(std::vector<std::wstring> paths, bool play, std::wstring missing);
+    // folder or a song, as then says.
+    struct LookedAt;
+    void LookUp(std::vector<std::wstring> paths, LookedAt then);
     // Posted by the player watch when the player's process has ended.
     static constexpr UINT kPlayerEnded = WM_APP + 1;
     // Posted from pool threads and watches; what they found waits in the inbox.
@@ -181,17 +182,18 @@ private:
     FileList spcFile_{*this};
     std::optional<PlayControl> play_;
     std::optional<PlaySession> session_;
+    // A path from outside looked at, and what to do with it.
+    struct LookedAt {
+        std::optional<BrowseTarget> target;  // none: nothing there
+        bool play = false;
+        bool toFront = false;  // a drop: Explorer kept the foreground
+        std::wstring missing;  // what to say when there was nothing there; empty for nothing
+    };
     // What pool threads hand back: the play control's outcome, songs' tags, paths from outside looked at.
     struct Inbox {
         std::mutex mutex;
         std::optional<PlayOutcome> outcome;
-        // Paths from outside looked at, in the order the lookups ended.
-        struct LookedAt {
-            std::optional<BrowseTarget> target;  // none: nothing there
-            bool play;
-            std::wstring missing;  // what to say when there was nothing there; empty for nothing
-        };
-        std::vector<LookedAt> lookedAt;
+        std::vector<LookedAt> lookedAt;  // paths from outside, in the order the lookups ended
         std::vector<std::tuple<unsigned, std::wstring, int>> songs;  // number, title, length in ms
     };
     std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();

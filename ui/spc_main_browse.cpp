@@ -18,7 +18,9 @@ namespace velmoria {
 
 // ------------------------------------------------------------- Browsing
 
-void SpcMain::OpenPath(std::wstring_view path, bool play) { LookUp({std::wstring(path)}, play, {}); }
+void SpcMain::OpenPath(std::wstring_view path, bool play) {
+    LookUp({std::wstring(path)}, {std::nullopt, play, false, {}});
+}
 
 bool SpcMain::GoTo(const BrowseTarget& target, bool play) {
     // The file list follows a folder change by itself, but not a drop on the
@@ -39,7 +41,7 @@ void SpcMain::OpenCommandLine(std::wstring_view commandLine) {
     const std::wstring tail = ArgumentsTail(commandLine);
     std::vector<std::wstring> paths{first};
     if (tail != first) paths.push_back(tail);
-    LookUp(std::move(paths), true, std::wstring(kNothingThereMessage) + tail);
+    LookUp(std::move(paths), {std::nullopt, true, false, std::wstring(kNothingThereMessage) + tail});
 }
 
 bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {
@@ -54,20 +56,19 @@ bool SpcMain::OnCopyData(HWND, const COPYDATASTRUCT& data) {
 }
 
 // Of several items dropped, the first folder or SPC file counts.
-void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) { LookUp(paths, false, {}); }
+void SpcMain::OnDropFiles(const std::vector<std::wstring>& paths) { LookUp(paths, {std::nullopt, false, true, {}}); }
 
-void SpcMain::LookUp(std::vector<std::wstring> paths, bool play, std::wstring missing) {
+void SpcMain::LookUp(std::vector<std::wstring> paths, LookedAt then) {
     struct Lookup {
         std::shared_ptr<Inbox> inbox;
         HWND window;
         std::vector<std::wstring> paths;
-        bool play;
-        std::wstring missing;
+        LookedAt found;
     };
-    auto lookup = std::make_unique<Lookup>(Lookup{inbox_, hwnd(), std::move(paths), play, std::move(missing)});
+    auto lookup = std::make_unique<Lookup>(Lookup{inbox_, hwnd(), std::move(paths), std::move(then)});
     auto work = [](void* parameter) noexcept -> DWORD {
         const std::unique_ptr<Lookup> job(static_cast<Lookup*>(parameter));
-        Inbox::LookedAt found{std::nullopt, job->play, std::move(job->missing)};
+        LookedAt& found = job->found;
         try {
             for (const std::wstring& path : job->paths) {
                 if ((found.target = BrowseTargetOf(path, kSpcFilePattern))) break;
@@ -86,15 +87,15 @@ void SpcMain::LookUp(std::vector<std::wstring> paths, bool play, std::wstring mi
 }
 
 void SpcMain::OnLookedAt() {
-    std::vector<Inbox::LookedAt> lookedAt;
+    std::vector<LookedAt> lookedAt;
     {
         const std::lock_guard lock(inbox_->mutex);
         lookedAt.swap(inbox_->lookedAt);
     }
-    for (const Inbox::LookedAt& looked : lookedAt) {
+    for (const LookedAt& looked : lookedAt) {
         if (!looked.target) {
             if (!looked.missing.empty()) ShowOneMessage(looked.missing, MessageIcon::None);
-        } else if (GoTo(*looked.target, looked.play)) {
+        } else if (GoTo(*looked.target, looked.play) && looked.toFront) {
             ::SetForegroundWindow(hwnd());
         }
     }

@@ -92,6 +92,7 @@ TEST_F(FaultyDriveTest, AFullOrReadOnlyDiskKeepsTheOldFileForEveryWriter) {
         EXPECT_THAT(boxes.boxes()[0].text, HasSubstr(file));
         bool stayedOpen = false;
         WithWindow(L"Locate SPC Player", [&](HWND dialog) {
+            WhenListed(dialog);
             ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0);
             stayedOpen = ::IsWindow(dialog) != FALSE;
             CloseBox(dialog);

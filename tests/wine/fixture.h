@@ -105,6 +105,12 @@ protected:
         open();
     }
     static void CloseBox(HWND window) { ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+    // The player dialog's lists fill from a read on the pool: a click comes
+    // once they show, as a user's would. (The count is asked across threads,
+    // so it is answered only after both lists took the read.)
+    static void WhenListed(HWND dialog) {
+        WaitUntil([&] { return ::SendMessageW(::GetDlgItem(dialog, IDC_exeDir), LB_GETCOUNT, 0, 0) > 0; });
+    }
     POINT EntryPoint(int listId, int index) const {  // on the screen
         RECT item;
         ::SendMessageW(Item(listId), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));

@@ -22,7 +22,10 @@ protected:
         WindowTest::SetUp();
         boxesExpected = true;
     }
-    static void Save(HWND dialog) { ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0); }
+    static void Save(HWND dialog) {
+        WhenListed(dialog);
+        ::SendMessageW(::GetDlgItem(dialog, IDC_cmdSave), BM_CLICK, 0, 0);
+    }
     bool OptionsEnabled(bool enabled) const {
         const int ids[] = {IDC_frmSampling, IDC_frmOptions, IDC_listSampling, IDC_chk8bit, IDC_chkBuffering,
                            IDC_chkADSR, IDC_chkStereo};
@@ -150,6 +153,7 @@ TEST_F(StartupTest, TheDialogSavesTheChoiceForTheNextStart) {
         if (listed) for (const wchar_t* name : {L"ZDSPC.EXE", L"WINSPC.EXE"}) WriteBytes(work / name, "MZ");
         boxes.Clear();
         WithWindow(L"Locate SPC Player", [&](HWND dialog) {
+            WhenListed(dialog);
             ::SendMessageW(::GetDlgItem(dialog, IDC_exeFile), LB_SETCURSEL, 1, 0);  // ZDSPC.EXE
             Save(dialog);  // returns once its message has been answered
             EXPECT_TRUE(listed || ::IsWindow(dialog));
