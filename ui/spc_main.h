@@ -51,8 +51,9 @@ public:
     // program must end without showing it.
     bool Form_Load();
     // Opens a folder, or an SPC file's folder with the file selected, given
-    // from outside (the command line or a drop); a file is played too when
-    // play is set. False, with nothing changed, for a path that is neither.
+    // from outside (the last folder, a test); a file is played too when play
+    // is set. Looked at on a pool thread: nothing changes for a path that is
+    // neither, nor until the lookup is back.
     void OpenPath(std::wstring_view path, bool play);
     // The folder or song a command line names ("Open with", a shortcut, or
     // another start of Velmoria): opened, and a song played. A path that
