@@ -141,7 +141,8 @@ std::optional<SetSpot> SetShelf::KeptSpot(const std::wstring& path) const {
     const std::lock_guard lock(mutex_);
     for (const Kept& kept : kept_) {
         const std::size_t length = kept.set.size();
-        if (path.size() > length + 1 && path[length] == L'\\' && EqualsNoCase(std::wstring_view(path).substr(0, length), kept.set)) {
+        if (path.size() > length + 1 && path[length] == L'\\' &&
+            EqualsNoCase(std::wstring_view(path).substr(0, length), kept.set)) {
             return SetSpot{kept.set, path.substr(length + 1)};
         }
     }
